@@ -1,0 +1,61 @@
+// Headless sessions: a list of steps (set a text, press a button) played on a
+// HeadlessWindow, and the whole window state afterwards, as JSON.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "app/controls.h"
+#include "app/headless_window.h"
+
+namespace xray {
+
+struct SetFieldStep {
+  Field field;
+  std::string text;
+};
+struct SetMemoStep {
+  Memo memo;
+  std::string text;
+};
+struct PressStep {
+  Button button;
+};
+using SessionStep = std::variant<SetFieldStep, SetMemoStep, PressStep>;
+
+// Input that is not a JSON array of known steps; the message is one line and
+// names the step.
+class SessionInputError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Parses and checks the whole input before anything runs.
+std::vector<SessionStep> ParseSessionSteps(std::string_view json_text);
+
+// An error box and the step that raised it (none while FormCreate ran).
+struct SessionError {
+  std::optional<std::size_t> step;
+  std::string message;
+};
+
+struct SessionResult {
+  std::vector<SessionError> errors;
+};
+
+// Plays the steps on a window that has been created (FormCreate run); every
+// error box is recorded with the index of its step.
+SessionResult PlaySession(HeadlessWindow& window, const std::vector<SessionStep>& steps);
+
+// Creates a window from its built-in definition, runs FormCreate and plays the steps.
+std::string RunSessionJson(std::string_view json_text);
+
+// The window's whole state as one JSON object: fields, memos, series,
+// clipboard, errors, store. Numbers in shortest round-trip form.
+std::string StateJson(const HeadlessWindow& window, const std::vector<SessionError>& errors);
+
+}  // namespace xray

@@ -1,0 +1,16 @@
+// The reference tables the window is built with: the text of each table box
+// as it stands at start, one line per row, rows joined by "\n".
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/controls.h"
+
+namespace xray {
+
+// The built-in lines of a reference table box (caption row first); the two
+// result boxes MemoNEQ and MemoDQE start empty.
+const std::vector<std::string>& BuiltinLines(Memo m);
+
+}  // namespace xray

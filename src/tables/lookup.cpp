@@ -1,0 +1,41 @@
+#include "tables/lookup.h"
+
+#include <cmath>
+
+#include "numeric/fp_errors.h"
+
+namespace xray {
+
+namespace {
+
+// The interpolation every lookup shares, in extended precision: the quotient
+// first, then the product, then the sum; the result is stored as a double.
+double Interpolate(const Row& lo, const Row& up, double t) {
+  using L = long double;
+  const L f = (static_cast<L>(t) - lo.x) / (static_cast<L>(up.x) - lo.x);
+  const double y = f * (static_cast<L>(up.y) - lo.y) + lo.y;
+  fp::Check(y);
+  return y;
+}
+
+}  // namespace
+
+double LookupLinear(TableReader& tables, Memo m, double t) {
+  const Bracket b = tables.LinearBracket(m, t);
+  return Interpolate(b.lo, b.up, t);
+}
+
+double LookupLinearUpperFirst(TableReader& tables, Memo m, double t) {
+  const Bracket b = tables.UpperFirstBracket(m, t);
+  return Interpolate(b.lo, b.up, t);
+}
+
+double LookupLogLog(TableReader& tables, Memo m, double t) {
+  const LogBracket b = tables.LogLogBracket(m, t);
+  const double log_y = Interpolate(b.lo, b.up, b.target);
+  const double y = std::pow(10.0L, static_cast<long double>(log_y));
+  fp::Check(y);
+  return y;
+}
+
+}  // namespace xray
