@@ -19,7 +19,7 @@ std::optional<std::string> RunEvent(const std::function<void()>& handler) {
   try {
     handler();
   } catch (const CalcError& e) {
-    return BoxText(e.what());
+    return BoxText(e.message());
   } catch (const std::bad_alloc&) {
     return BoxText(msg::kOutOfMemory);
   } catch (const std::exception& e) {

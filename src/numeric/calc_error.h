@@ -2,15 +2,21 @@
 // ends the handler where it arises and the window shows its message in a box.
 #pragma once
 
-#include <stdexcept>
+#include <exception>
 #include <string>
 #include <string_view>
 
 namespace xray {
 
-class CalcError : public std::runtime_error {
+class CalcError : public std::exception {
  public:
-  explicit CalcError(std::string_view message) : std::runtime_error(std::string(message)) {}
+  explicit CalcError(std::string_view message) : message_(message) {}
+  // The whole message; it may hold any byte of the text that failed, NUL included.
+  const std::string& message() const noexcept { return message_; }
+  const char* what() const noexcept override { return message_.c_str(); }
+
+ private:
+  std::string message_;
 };
 
 // The conversion error for a text that is not a number, naming the text.

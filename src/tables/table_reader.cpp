@@ -1,6 +1,7 @@
 #include "tables/table_reader.h"
 
 #include <algorithm>
+#include <cfenv>
 #include <cmath>
 
 #include "numeric/calc_error.h"
@@ -44,7 +45,7 @@ const Row& TableReader::Row1(Memo m, Cache& c) {
     try {
       c.row1 = ReadLine(m, 1);
     } catch (const CalcError& e) {
-      c.row1_error = e.what();
+      c.row1_error = e.message();
       throw;
     }
   }
@@ -58,7 +59,7 @@ const Row& TableReader::Log1(Memo m, Cache& c) {
     try {
       c.log1 = LogRow(row);
     } catch (const CalcError& e) {
-      c.log1_error = e.what();
+      c.log1_error = e.message();
       throw;
     }
   }
@@ -72,7 +73,7 @@ const Row& TableReader::RowAt(Memo m, Cache& c, std::size_t k) {
     try {
       r = ReadLine(m, static_cast<int>(c.rows.size()) + 2);
     } catch (const CalcError& e) {
-      c.rows_error = e.what();
+      c.rows_error = e.message();
       throw;
     }
     c.max_x.push_back(c.max_x.empty() ? r.x : std::max(c.max_x.back(), r.x));
@@ -89,7 +90,7 @@ const Row& TableReader::LogAt(Memo m, Cache& c, std::size_t k) {
     try {
       r = LogRow(row);
     } catch (const CalcError& e) {
-      c.logs_error = e.what();
+      c.logs_error = e.message();
       throw;
     }
     c.max_log_x.push_back(c.max_log_x.empty() ? r.x : std::max(c.max_log_x.back(), r.x));
@@ -102,9 +103,13 @@ namespace {
 
 // Index of the first entry whose running maximum exceeds t, within the part
 // already converted; count when there is none yet. A NaN target stops at once,
-// as "x <= NaN" is false for the plain scan too.
+// as "x <= NaN" is false for the plain scan too, and like that comparison it
+// is an invalid operation.
 std::size_t FirstMaxAbove(const std::vector<double>& running_max, double t) {
-  if (std::isnan(t)) return 0;
+  if (std::isnan(t)) {
+    std::feraiseexcept(FE_INVALID);
+    return 0;
+  }
   return static_cast<std::size_t>(std::upper_bound(running_max.begin(), running_max.end(), t) -
                                   running_max.begin());
 }
