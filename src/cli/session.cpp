@@ -87,9 +87,12 @@ SessionResult PlaySession(HeadlessWindow& window, const std::vector<SessionStep>
   return result;
 }
 
-std::string RunSessionJson(std::string_view json_text) {
+std::string RunSessionJson(std::string_view json_text) { return RunSessionJson(json_text, {}); }
+
+std::string RunSessionJson(std::string_view json_text, const std::vector<MemoPaste>& before_create) {
   const std::vector<SessionStep> steps = ParseSessionSteps(json_text);
   HeadlessWindow window;
+  for (const MemoPaste& paste : before_create) window.SetMemoText(paste.memo, paste.text);
   window.Create();
   std::vector<SessionError> errors;
   for (const std::string& box : window.ErrorBoxes()) errors.push_back({std::nullopt, box});

@@ -54,6 +54,16 @@ SessionResult PlaySession(HeadlessWindow& window, const std::vector<SessionStep>
 // Creates a window from its built-in definition, runs FormCreate and plays the steps.
 std::string RunSessionJson(std::string_view json_text);
 
+// A whole text box pasted over, as a "set" step of a text box does.
+struct MemoPaste {
+  Memo memo;
+  std::string text;
+};
+
+// The same, with text boxes pasted over before FormCreate runs, as if the
+// window had been built with those tables (the command line's own tables).
+std::string RunSessionJson(std::string_view json_text, const std::vector<MemoPaste>& before_create);
+
 // The window's whole state as one JSON object: fields, memos, series,
 // clipboard, errors, store. Numbers in shortest round-trip form.
 std::string StateJson(const HeadlessWindow& window, const std::vector<SessionError>& errors);
