@@ -1,0 +1,178 @@
+#include "cli/commands.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "app/headless_window.h"
+#include "exposure/beam_quality.h"
+#include "numeric/calc_error.h"
+#include "numeric/number_text.h"
+
+namespace xray::cli {
+
+namespace {
+
+// Column headers and summary labels of the printed tables.
+constexpr std::string_view kSpectrumHeader = "keV\tInherent(%)\tInherent+Added(photons/mm^2)";
+constexpr std::string_view kFluenceLabel = "Fluence(photons/mm^2)";
+constexpr std::string_view kMeanEnergyLabel = "MeanEnergy(keV)";
+constexpr std::string_view kHvl1Label = "HVL1(mm Al)";
+constexpr std::string_view kHvl2Label = "HVL2(mm Al)";
+constexpr std::string_view kDqeHeader = "cycles/mm\tNEQ(mm^-2)\tDQE(%)";
+
+std::string SystemReason(int error) { return std::strerror(error); }
+
+std::string ReadStream(std::FILE* f, const std::string& shown_name) {
+  std::string text;
+  char buffer[1 << 16];
+  for (;;) {
+    const std::size_t n = std::fread(buffer, 1, sizeof buffer, f);
+    text.append(buffer, n);
+    if (n < sizeof buffer) break;
+  }
+  if (std::ferror(f)) throw BadInput("cannot read " + shown_name + ": " + SystemReason(errno));
+  return text;
+}
+
+// A window built from its definition, with the user's tables pasted in before
+// FormCreate plots them.
+std::unique_ptr<HeadlessWindow> CreateWindow(const std::vector<MemoPaste>& tables) {
+  auto window = std::make_unique<HeadlessWindow>();
+  for (const MemoPaste& t : tables) window->SetMemoText(t.memo, t.text);
+  window->Create();
+  return window;
+}
+
+void SetSpectrumFields(HeadlessWindow& window, const SpectrumTexts& texts) {
+  for (std::size_t k = 0; k < kSpectrumOptions.size(); ++k) window.SetField(kSpectrumOptions[k].field, texts[k]);
+}
+
+// Every error box the window has shown, one per line, exactly as shown.
+Outcome ErrorBoxes(const HeadlessWindow& window) {
+  Outcome o{kExitCalcError, {}, {}};
+  for (const std::string& box : window.ErrorBoxes()) o.err += box + "\n";
+  return o;
+}
+
+void AppendRow(std::string& out, std::initializer_list<std::string_view> cells) {
+  bool first = true;
+  for (std::string_view c : cells) {
+    if (!first) out += '\t';
+    first = false;
+    out += c;
+  }
+  out += '\n';
+}
+
+}  // namespace
+
+std::string ReadInput(const std::string& path) {
+  if (path == "-") return ReadStream(stdin, "standard input");
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!f) throw BadInput("cannot read '" + path + "': " + SystemReason(errno));
+  return ReadStream(f.get(), "'" + path + "'");
+}
+
+MemoPaste ReadTableOption(std::string_view argument) {
+  const std::size_t eq = argument.find('=');
+  if (eq == std::string_view::npos) {
+    throw BadInput("--table " + std::string(argument) + ": expected NAME=FILE");
+  }
+  const std::string name(argument.substr(0, eq));
+  const std::optional<Memo> memo = MemoNamed(name);
+  bool is_table = false;
+  for (Memo m : kTableMemos) is_table = is_table || memo == m;
+  if (!is_table) {
+    std::string names;
+    for (Memo m : kTableMemos) names += (names.empty() ? "" : ", ") + std::string(Name(m));
+    throw BadInput("--table " + std::string(argument) + ": '" + name + "' is not a table (one of " + names + ")");
+  }
+  const std::string file(argument.substr(eq + 1));
+  if (file.empty()) throw BadInput("--table " + std::string(argument) + ": no file after '='");
+  try {
+    return MemoPaste{*memo, ReadInput(file)};
+  } catch (const BadInput& e) {
+    throw BadInput("--table " + std::string(argument) + ": " + e.what());
+  }
+}
+
+SpectrumTexts DefaultSpectrumTexts() {
+  SpectrumTexts texts;
+  for (std::size_t k = 0; k < kSpectrumOptions.size(); ++k) {
+    texts[k] = std::string(DefaultFieldText(kSpectrumOptions[k].field));
+  }
+  return texts;
+}
+
+Outcome RunSession(const std::string& file, const std::vector<MemoPaste>& tables) {
+  try {
+    return Outcome{kExitOk, RunSessionJson(ReadInput(file), tables), {}};
+  } catch (const BadInput& e) {
+    return Outcome{kExitBadInput, {}, std::string("xraycalc-cli session: ") + e.what() + "\n"};
+  } catch (const SessionInputError& e) {
+    // The message is one line; a parser's message could quote a line break.
+    std::string message = e.what();
+    for (char& c : message) {
+      if (c == '\n' || c == '\r') c = ' ';
+    }
+    return Outcome{kExitBadInput, {}, "xraycalc-cli session: " + message + "\n"};
+  }
+}
+
+Outcome RunSpectrum(const SpectrumTexts& fields, const std::vector<MemoPaste>& tables) {
+  auto window = CreateWindow(tables);
+  SetSpectrumFields(*window, fields);
+  window->Click(Button::ButtonSpectl);
+  if (!window->ErrorBoxes().empty()) return ErrorBoxes(*window);
+
+  BeamQuality quality;
+  try {
+    quality = MeasureAddedBeamQuality(window->form());
+  } catch (const CalcError& e) {
+    return Outcome{kExitCalcError, {}, BoxText(e.what()) + "\n"};
+  }
+
+  // Series1 and FastLineSeries6 hold one point per bin, in bin order, at the same energies.
+  const auto& inherent = window->Points(Series::Series1);
+  const auto& added = window->Points(Series::FastLineSeries6);
+  Outcome o;
+  AppendRow(o.out, {kSpectrumHeader});
+  for (std::size_t i = 0; i < inherent.size() && i < added.size(); ++i) {
+    AppendRow(o.out, {FloatToText(inherent[i].x), FloatToText(inherent[i].y), FloatToText(added[i].y)});
+  }
+  o.out += '\n';
+  AppendRow(o.out, {kFluenceLabel, window->FieldText(Field::EditPhtn)});
+  AppendRow(o.out, {kMeanEnergyLabel, FloatToText(quality.mean_energy_keV)});
+  AppendRow(o.out, {kHvl1Label, FloatToText(quality.hvl1_mm)});
+  AppendRow(o.out, {kHvl2Label, FloatToText(quality.hvl2_mm)});
+  return o;
+}
+
+Outcome RunDqe(const SpectrumTexts& fields, const std::string& gamma, const std::optional<std::string>& fluence,
+               const std::vector<MemoPaste>& tables) {
+  auto window = CreateWindow(tables);
+  window->SetField(Field::EditG, gamma);
+  if (fluence) {
+    window->SetField(Field::EditPhtn, *fluence);
+  } else {
+    SetSpectrumFields(*window, fields);
+    window->Click(Button::ButtonSpectl);  // "Added" writes the fluence into EditPhtn
+  }
+  if (window->ErrorBoxes().empty()) window->Click(Button::ButtonCalDQE);
+  if (!window->ErrorBoxes().empty()) return ErrorBoxes(*window);
+
+  // Row k of MemoNEQ and of MemoDQE (after the caption) belong to the same frequency.
+  const auto& neq = window->Lines(Memo::MemoNEQ);
+  const auto& dqe = window->Lines(Memo::MemoDQE);
+  Outcome o;
+  AppendRow(o.out, {kDqeHeader});
+  for (std::size_t k = 1; k < neq.size() && k < dqe.size(); ++k) {
+    const std::string_view dqe_row = dqe[k];
+    AppendRow(o.out, {neq[k], dqe_row.substr(dqe_row.find('\t') + 1)});
+  }
+  return o;
+}
+
+}  // namespace xray::cli
