@@ -131,7 +131,7 @@ Outcome RunSpectrum(const SpectrumTexts& fields, const std::vector<MemoPaste>& t
   try {
     quality = MeasureAddedBeamQuality(window->form());
   } catch (const CalcError& e) {
-    return Outcome{kExitCalcError, {}, BoxText(e.what()) + "\n"};
+    return Outcome{kExitCalcError, {}, BoxText(e.message()) + "\n"};
   }
 
   // Series1 and FastLineSeries6 hold one point per bin, in bin order, at the same energies.
