@@ -85,10 +85,15 @@ void AppendFloatText(std::string& out, long double v) {
     return;
   }
   // Scientific with 14 fraction digits is exactly the value rounded to 15
-  // significant digits; to_chars ignores the locale.
+  // significant digits; to_chars ignores the locale. A value that is exactly
+  // a double (every stored value) takes the much faster double conversion:
+  // the digits of the same value are the same.
   char buf[64];
-  const auto result = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific,
-                                    kSignificantDigits - 1);
+  const double as_double = static_cast<double>(v);
+  const auto result =
+      static_cast<long double>(as_double) == v
+          ? std::to_chars(buf, buf + sizeof buf, as_double, std::chars_format::scientific, kSignificantDigits - 1)
+          : std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, kSignificantDigits - 1);
   const char* p = buf;
   const bool negative = *p == '-';
   if (negative) ++p;

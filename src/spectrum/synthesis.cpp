@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "numeric/calc_error.h"
+#include "numeric/fast_exp.h"
 #include "numeric/fp_errors.h"
 #include "numeric/messages.h"
 #include "numeric/number_text.h"
@@ -108,24 +109,25 @@ class Synthesis {
   void Bremsstrahlung() {
     int i = 0;
     for (double E = kFirstPhotonEnergy_keV; E <= V_; E += kGridStep_keV, ++i) {
-      listing_.clear();
-      double N = 0;
       const double mu_w = LookupLogLog(form_.tables, Memo::MemokeVWu, E);
-      for (double T = E; T <= V_; T += kGridStep_keV) {
-        const double u = static_cast<L>(E) / T;
-        const double P = CrossSectionPolynomial(u);
-        const ElectronTerms& t = Terms(T);
-        // Linear attenuation mu_w rho_w over the path d / S to the surface.
-        const double A = std::exp(-(static_cast<L>(mu_w) * rho_w_) * t.d / angle_sine_);
-        N = N + ((t.z_squared_per_T * P) * t.relativistic) / t.stopping * A;
-        fp::Check(A, N);
-        listing_.push_back({T, mu_w, A, N});
-      }
-      // The listing of this energy replaces the clipboard's content.
+      double N = 0;
       if (form_.fast) {
+        // The flags are read once for the whole bin. Should anything have gone
+        // wrong, the bin is run again step by step, checking after each, so
+        // that the error is the one the first faulty step raises.
+        try {
+          N = ElectronSteps(E, mu_w, false);
+          fp::Check(N);
+        } catch (const CalcError&) {
+          fp::Clear();
+          N = ElectronSteps(E, mu_w, true);
+        }
+        // The listing of this energy replaces the clipboard's content; it is
+        // formatted only if it is still there when the handler ends.
         committed_.swap(listing_);
         has_committed_ = true;
       } else {
+        N = ElectronSteps(E, mu_w, true);
         std::string text;
         AppendListing(text, listing_);
         w_.SetClipboardText(text);
@@ -135,6 +137,24 @@ class Synthesis {
       s_.Energy[i] = E;
     }
     s_.Count = i;
+  }
+
+  // The sum N over the electron energies T = E, E + 0.5, ..., V of one photon
+  // energy E, with its listing. Checked: the flags are read after every step.
+  double ElectronSteps(double E, double mu_w, bool checked) {
+    listing_.clear();
+    double N = 0;
+    for (double T = E; T <= V_; T += kGridStep_keV) {
+      const double u = static_cast<L>(E) / T;
+      const double P = CrossSectionPolynomial(u);
+      const ElectronTerms& t = Terms(T);
+      // Linear attenuation mu_w rho_w over the path d / S to the surface.
+      const double A = ExpRoundedToDouble(-(static_cast<L>(mu_w) * rho_w_) * t.d / angle_sine_);
+      N = N + ((t.z_squared_per_T * P) * t.relativistic) / t.stopping * A;
+      if (checked) fp::Check(A, N);
+      listing_.push_back({T, mu_w, A, N});
+    }
+    return N;
   }
 
   // Terms of the electron step at T. The plain reading computes them at every
@@ -162,6 +182,7 @@ class Synthesis {
       angle_read_ = true;
     }
     t.d = ((static_cast<L>(V_) * V_ - static_cast<L>(T) * T) / (static_cast<L>(rho_w_) * 1000 * t.C)) * 100;
+    fp::Check(t.d);  // a faulty depth term is never kept
     t.z_squared_per_T = kTungstenZSquared / T;
     t.relativistic = T / kElectronRestEnergy_keV + 1;
     t.stopping = StoppingTerm(T);

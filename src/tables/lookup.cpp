@@ -31,10 +31,13 @@ double LookupLinearUpperFirst(TableReader& tables, Memo m, double t) {
 }
 
 double LookupLogLog(TableReader& tables, Memo m, double t) {
+  fp::CheckFlags();
+  if (const double* known = tables.KnownLogLog(m, t)) return *known;
   const LogBracket b = tables.LogLogBracket(m, t);
   const double log_y = Interpolate(b.lo, b.up, b.target);
   const double y = std::pow(10.0L, static_cast<long double>(log_y));
   fp::Check(y);
+  tables.RememberLogLog(m, t, y);
   return y;
 }
 

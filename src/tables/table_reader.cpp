@@ -189,4 +189,15 @@ LogBracket TableReader::LogLogBracket(Memo m, double t) {
   return {k == 0 ? log1 : c.logs[k - 1], c.logs[k], target};
 }
 
+const double* TableReader::KnownLogLog(Memo m, double t) {
+  if (!caching_) return nullptr;
+  const Cache& c = CacheOf(m);
+  const auto it = c.loglog_results.find(t);
+  return it == c.loglog_results.end() ? nullptr : &it->second;
+}
+
+void TableReader::RememberLogLog(Memo m, double t, double y) {
+  if (caching_) CacheOf(m).loglog_results.emplace(t, y);
+}
+
 }  // namespace xray

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/window_services.h"
@@ -54,6 +55,13 @@ class TableReader {
   // the logarithms.
   LogBracket LogLogBracket(Memo m, double t);
 
+  // Results of complete log-log lookups, kept while the table is unchanged:
+  // the same table and target give the same value, so a lookup repeated within
+  // a run (every bin looks up aluminium and air twice) need not be redone.
+  // Only successful lookups are kept. Does nothing with caching off.
+  const double* KnownLogLog(Memo m, double t);
+  void RememberLogLog(Memo m, double t, double y);
+
  private:
   // Converted rows of one box, kept while its text is unchanged.
   struct Cache {
@@ -72,6 +80,7 @@ class TableReader {
     std::vector<Row> logs;      // logarithms of rows[0..], logs.size() <= rows.size()
     std::optional<std::string> logs_error;
     std::vector<double> max_log_x;
+    std::unordered_map<double, double> loglog_results;
   };
 
   Cache& CacheOf(Memo m);
