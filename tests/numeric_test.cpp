@@ -6,9 +6,11 @@
 #include <clocale>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "numeric/calc_error.h"
+#include "numeric/fast_exp.h"
 #include "numeric/fp_errors.h"
 #include "numeric/messages.h"
 #include "numeric/number_text.h"
@@ -175,6 +177,39 @@ TEST(FloatingPointFaults, PendingFaultStopsTheNextConversion) {
   xray::fp::Materialize(v);
   EXPECT_EQ(ErrorOf([] { xray::TextToFloat("abc"); }), xray::msg::kDivideByZero);
   EXPECT_EQ(xray::TextToFloat("2"), 2.0);
+}
+
+}  // namespace
+
+namespace {
+
+// The fast exponential must give exactly the double the library's e^x rounds to.
+TEST(ExpRoundedToDouble, SameDoubleAsTheLibrary) {
+  std::mt19937_64 rng(20261211);
+  std::uniform_real_distribution<double> electron_loop(-60, 1);  // where the transmissions lie
+  std::uniform_real_distribution<double> anywhere(-12000, 12000);
+  std::uniform_real_distribution<double> fraction(-1, 1);
+  long mismatches = 0;
+  for (int k = 0; k < 400000; ++k) {
+    // Arguments with bits below a double's precision, as extended products have.
+    const long double x = static_cast<long double>(electron_loop(rng)) + fraction(rng) * 1e-17L;
+    if (xray::ExpRoundedToDouble(x) != static_cast<double>(std::exp(x))) ++mismatches;
+    const long double y = anywhere(rng);
+    const double a = xray::ExpRoundedToDouble(y);
+    const double b = static_cast<double>(std::exp(y));
+    if (!(a == b)) ++mismatches;
+  }
+  EXPECT_EQ(mismatches, 0);
+}
+
+TEST(ExpRoundedToDouble, EdgeArguments) {
+  const long double inf = std::numeric_limits<long double>::infinity();
+  for (long double x : {0.0L, -0.0L, 1.0L, -1.0L, 1e-30L, -1e-30L, 709.0L, 710.0L, -745.0L, -746.0L, -1e5L,
+                        11000.0L, -11000.0L, 0.5L * 0.6931471805599453094L, -inf}) {
+    EXPECT_EQ(xray::ExpRoundedToDouble(x), static_cast<double>(std::exp(x))) << static_cast<double>(x);
+  }
+  EXPECT_TRUE(std::isnan(xray::ExpRoundedToDouble(std::numeric_limits<long double>::quiet_NaN())));
+  xray::fp::Clear();
 }
 
 }  // namespace

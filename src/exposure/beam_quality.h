@@ -20,21 +20,10 @@
 #include <string_view>
 
 #include "app/form.h"
+#include "numeric/messages.h"
 #include "tables/table_reader.h"
 
 namespace xray {
-
-namespace msg {
-// A spectrum with no photons (no bins, or all of them zero) has no quality.
-inline constexpr std::string_view kNoPhotons =
-    "the spectrum holds no photons: its mean energy and half-value layers are undefined";
-// A negative bin makes the kerma curve non-monotonic; its half-value layer is undefined.
-inline constexpr std::string_view kNegativePhotons =
-    "a spectrum bin holds a negative photon number: its half-value layers are undefined";
-// The aluminium table is so transparent that even kMaxHvlThickness_mm does not reach the target.
-inline constexpr std::string_view kHvlOutOfReach =
-    "1 km of aluminium does not attenuate the air kerma enough: check the aluminium table";
-}  // namespace msg
 
 // Step of the thickness grid on which the half-value layers are found, mm Al.
 inline constexpr double kHvlStep_mm = 0.001;

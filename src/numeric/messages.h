@@ -22,4 +22,16 @@ inline constexpr std::string_view kStoreFull = "スペクトルのビン数が�
 // Memory ran out while a handler ran (a table of many megabytes, say).
 inline constexpr std::string_view kOutOfMemory = "メモリが不足しています";
 
+// The beam-quality summary of the command line (mean energy, half-value
+// layers); the window never shows these.
+// A spectrum with no photons (no bins, or all of them zero) has no quality.
+inline constexpr std::string_view kNoPhotons =
+    "the spectrum holds no photons: its mean energy and half-value layers are undefined";
+// A negative bin makes the kerma curve non-monotonic; its half-value layer is undefined.
+inline constexpr std::string_view kNegativePhotons =
+    "a spectrum bin holds a negative photon number: its half-value layers are undefined";
+// The aluminium table is so transparent that even 1e6 mm (1 km) does not reach the target.
+inline constexpr std::string_view kHvlOutOfReach =
+    "1 km of aluminium does not attenuate the air kerma enough: check the aluminium table";
+
 }  // namespace xray::msg
