@@ -1,0 +1,104 @@
+// The nine charts of the main window, each built from its settings.
+//
+// Every chart is two-dimensional with its legend hidden and its plotting area
+// unfilled, so the chart's own button-face background shows through; its line
+// series draw a plain 1-pixel polyline in their colour, without point marks.
+// An automatic axis takes its range from the data; an axis with a fixed
+// minimum keeps it while its maximum follows the data.
+#pragma once
+
+#include <QChartView>
+#include <QColor>
+#include <QLineSeries>
+#include <QString>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "app/axis_labels.h"
+#include "app/controls.h"
+#include "app/window_look.h"
+#include "app/window_services.h"
+
+class QAbstractAxis;
+class QCategoryAxis;
+
+namespace xray::gui {
+
+enum class ChartFonts {
+  Spectrum,  // Chart1, Chart7: rounded title font, Verdana-like axes
+  Table,     // the others: chart text font, default title font
+};
+
+struct AxisSpec {
+  QString title{};
+  bool logarithmic = false;  // logarithmic axes are fixed at both ends
+  AxisLimits limits{};
+  double label_step = 0;  // 0: automatic
+  std::string_view pattern = kDefaultLabelPattern;
+};
+
+struct SeriesSpec {
+  Series series;
+  QColor colour;
+};
+
+struct ChartSpec {
+  const char* name = "";
+  int left = 0, top = 0, width = 0, height = 0;  // pixels at 96 dpi, on its tab page
+  QString title{};                               // rich text; empty: no title
+  QColor title_colour{};
+  ChartFonts fonts = ChartFonts::Table;
+  AxisSpec bottom{};
+  AxisSpec left_axis{};
+  std::vector<SeriesSpec> series{};
+};
+
+// The settings of each chart, one function per chart.
+ChartSpec Chart1Spec();
+ChartSpec Chart2Spec();
+ChartSpec Chart3Spec();
+ChartSpec Chart4Spec();
+ChartSpec Chart5Spec();
+ChartSpec Chart6Spec();
+ChartSpec Chart7Spec();
+ChartSpec Chart8Spec();
+ChartSpec Chart9Spec();
+
+// One chart on its page: the view, its axes and its series.
+class ChartBox {
+ public:
+  ChartBox(const ChartSpec& spec, QWidget* page, const WindowLook& look);
+
+  QChartView* view() const { return view_; }
+  QChart* chart() const { return view_->chart(); }
+  const std::vector<Series>& series() const { return series_ids_; }
+  QLineSeries* line(std::size_t k) const { return lines_[k]; }
+
+  // Recomputes the automatic ends of the axes and their labels from the
+  // points of the chart's series (indexed by Series).
+  void Rescale(std::span<const std::vector<Point>> points_by_series);
+
+ private:
+  struct Axis {
+    AxisSpec spec;
+    QAbstractAxis* axis = nullptr;
+    Qt::Orientation orientation = Qt::Horizontal;
+  };
+
+  Axis MakeAxis(const AxisSpec& spec, Qt::Orientation o, const QFont& font);
+  void Relabel(Axis& a, std::optional<AxisRange> data);
+  // Pixels along the plotting area for this axis.
+  double PlotLength(Qt::Orientation o) const;
+
+  QChartView* view_ = nullptr;
+  std::vector<Series> series_ids_;
+  std::vector<QLineSeries*> lines_;
+  Axis bottom_;
+  Axis left_;
+  QFont axis_font_;
+  double scale_ = 1;
+};
+
+}  // namespace xray::gui
