@@ -2,12 +2,13 @@
 
 #include <QApplication>
 #include <QCategoryAxis>
-#include <QFontMetricsF>
 #include <QGraphicsLayout>
+#include <QGraphicsTextItem>
 #include <QLogValueAxis>
 #include <QPalette>
 #include <QPen>
 #include <QSet>
+#include <QTextDocument>
 #include <algorithm>
 #include <cmath>
 
@@ -16,9 +17,9 @@ namespace xray::gui {
 namespace {
 
 // The chart library's spacing around axis labels (pixels): the gap between a
-// label and its axis line, and the margin of a label's text box.
+// label and its axis line, and the document margin of a label's text item.
 constexpr double kLabelPadding = 4;
-constexpr double kLabelTextMargin = 2;
+constexpr double kLabelTextMargin = 0.5;
 
 // The two spectrum charts share their axes: photon energy from 10 keV up, labelled
 // every 10 keV, against a photon count from 0 up.
@@ -108,7 +109,7 @@ ChartSpec Chart9Spec() {
           .series = {{Series::FastLineSeries8, kRed}}};
 }
 
-ChartBox::ChartBox(const ChartSpec& spec, QWidget* page, const WindowLook& look) : scale_(look.scale()) {
+ChartBox::ChartBox(const ChartSpec& spec, QWidget* page, const WindowLook& look) {
   auto* chart = new QChart();
   chart->legend()->hide();
   // The chart's panel in the button-face colour, seen through the unfilled plotting area.
@@ -137,6 +138,9 @@ ChartBox::ChartBox(const ChartSpec& spec, QWidget* page, const WindowLook& look)
   view_->setFrameShape(QFrame::NoFrame);
   view_->setBackgroundBrush(face);
   view_->setRenderHint(QPainter::Antialiasing, false);  // crisp 1-pixel lines
+  chart->resize(QSizeF(view_->size()));
+  measure_ = std::make_unique<QGraphicsTextItem>();
+  measure_->document()->setDocumentMargin(kLabelTextMargin);
 
   bottom_ = MakeAxis(spec.bottom, Qt::Horizontal, axis_font_);
   left_ = MakeAxis(spec.left_axis, Qt::Vertical, axis_font_);
@@ -157,9 +161,11 @@ ChartBox::ChartBox(const ChartSpec& spec, QWidget* page, const WindowLook& look)
     series_ids_.push_back(s.series);
     lines_.push_back(line);
   }
-  Relabel(bottom_, std::nullopt);
   Relabel(left_, std::nullopt);
+  Relabel(bottom_, std::nullopt);
 }
+
+ChartBox::~ChartBox() = default;
 
 ChartBox::Axis ChartBox::MakeAxis(const AxisSpec& spec, Qt::Orientation o, const QFont& font) {
   Axis a{spec, nullptr, o};
@@ -192,39 +198,46 @@ ChartBox::Axis ChartBox::MakeAxis(const AxisSpec& spec, Qt::Orientation o, const
 }
 
 double ChartBox::PlotLength(Qt::Orientation o) const {
-  // An estimate from the chart's size, not the laid-out plot area, so that the
-  // labels do not depend on whether the page has been shown yet: the plot takes
-  // the chart less its margins, the left axis' labels and title, the bottom
-  // axis' labels and title and the chart title.
-  const QRect g = view_->geometry();
-  const double reserve = (o == Qt::Horizontal ? 70 : 60) * scale_;
-  return std::max(10.0, (o == Qt::Horizontal ? g.width() : g.height()) - reserve);
+  // The chart is sized with its view from the start and laid out here, so the
+  // plot area is known even on a page that has never been shown.
+  chart()->layout()->activate();
+  const QRectF plot = chart()->plotArea();
+  return std::max(1.0, o == Qt::Horizontal ? plot.width() : plot.height());
+}
+
+QSizeF ChartBox::LabelSize(const QString& text) const {
+  // Measured as the chart library measures its labels: a text item with a
+  // half-pixel document margin.
+  measure_->setFont(axis_font_);
+  measure_->setHtml(text);
+  return measure_->boundingRect().size();
 }
 
 void ChartBox::Relabel(Axis& a, std::optional<AxisRange> data) {
   if (a.spec.logarithmic) return;  // fixed at both ends
   auto* axis = static_cast<QCategoryAxis*>(a.axis);
   const AxisRange range = ResolveRange(a.spec.limits, data, a.spec.label_step);
-  const QFontMetricsF metrics(axis_font_);
   const double length = PlotLength(a.orientation);
   const double span = range.max - range.min;
+  const bool vertical = a.orientation == Qt::Vertical;
 
   // Labels fit when two neighbours leave a tenth of a label free between them
-  // (the height of a line on a vertical axis, the widest text on a horizontal
-  // one), and when each label has its share of the axis: the chart library
-  // cuts a label longer than (axis length / (labels + 1) - two paddings) to "...".
+  // (its height on a vertical axis, the widest text on a horizontal one), and
+  // when each label has its share of the axis: the chart library cuts a label
+  // longer than (axis length / (labels + 1) - two label paddings) to "...".
+  // Every label is one line high; only the widths need measuring, and only
+  // once a step passes with the first label alone.
+  const double line_height = LabelSize("0").height();
   const auto fits = [&](double step) {
     const std::vector<double> values = LabelValues(range, step);
-    double size = metrics.height();
-    if (a.orientation == Qt::Horizontal) {
-      size = 0;
-      for (double v : values) {
-        size = std::max(size, metrics.horizontalAdvance(QString::fromStdString(FormatWithPattern(v, a.spec.pattern))));
-      }
-    }
-    size += kLabelTextMargin;
-    const double share = length / static_cast<double>(values.size() + 1) - 2 * kLabelPadding;
-    return step / span * length >= size * 1.1 && share >= size;
+    const double room = std::min(step / span * length / 1.1,
+                                 length / static_cast<double>(values.size() + 1) - 2 * kLabelPadding);
+    if (vertical || values.empty()) return room >= line_height;
+    const auto width = [&](double v) {
+      return LabelSize(QString::fromStdString(FormatWithPattern(v, a.spec.pattern))).width();
+    };
+    if (room < width(values.front())) return false;
+    return std::all_of(values.begin(), values.end(), [&](double v) { return room >= width(v); });
   };
   const double step = ChooseLabelStep(range, a.spec.label_step, PatternResolution(a.spec.pattern), fits);
   const std::vector<double> values = LabelValues(range, step);
@@ -259,8 +272,9 @@ void ChartBox::Rescale(std::span<const std::vector<Point>> points_by_series) {
       extend(ys, p.y);
     }
   }
-  Relabel(bottom_, xs);
+  // The left labels first: their width decides how long the bottom axis is.
   Relabel(left_, ys);
+  Relabel(bottom_, xs);
 }
 
 }  // namespace xray::gui

@@ -11,6 +11,7 @@
 #include <QColor>
 #include <QLineSeries>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -23,6 +24,7 @@
 
 class QAbstractAxis;
 class QCategoryAxis;
+class QGraphicsTextItem;
 
 namespace xray::gui {
 
@@ -70,6 +72,9 @@ ChartSpec Chart9Spec();
 class ChartBox {
  public:
   ChartBox(const ChartSpec& spec, QWidget* page, const WindowLook& look);
+  ~ChartBox();
+  ChartBox(const ChartBox&) = delete;
+  ChartBox& operator=(const ChartBox&) = delete;
 
   QChartView* view() const { return view_; }
   QChart* chart() const { return view_->chart(); }
@@ -91,6 +96,8 @@ class ChartBox {
   void Relabel(Axis& a, std::optional<AxisRange> data);
   // Pixels along the plotting area for this axis.
   double PlotLength(Qt::Orientation o) const;
+  // The size the chart gives a label's text.
+  QSizeF LabelSize(const QString& text) const;
 
   QChartView* view_ = nullptr;
   std::vector<Series> series_ids_;
@@ -98,7 +105,7 @@ class ChartBox {
   Axis bottom_;
   Axis left_;
   QFont axis_font_;
-  double scale_ = 1;
+  std::unique_ptr<QGraphicsTextItem> measure_;
 };
 
 }  // namespace xray::gui
