@@ -17,6 +17,7 @@
 #include <QTextBlock>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "app/headless_window.h"
@@ -141,6 +142,8 @@ class TestMainWindow : public QObject {
   void textBoxLinesAreStoredLines();
   void textBoxRevisionFollowsEveryChange();
   void resizingNeverMovesControls();
+  void layoutScalesWithResolution_data();
+  void layoutScalesWithResolution();
   void panelCaptions();
   void chartTitles_data();
   void chartTitles();
@@ -601,6 +604,39 @@ void TestMainWindow::resizingNeverMovesControls() {
   for (int k = 0; k < controls.size(); ++k) {
     QCOMPARE(controls[k]->mapTo(f->client(), QPoint(0, 0)), places[k]);
   }
+}
+
+void TestMainWindow::layoutScalesWithResolution_data() {
+  // Places in pixels at 96 dpi, relative to the parent; fonts in pixels.
+  QTest::addColumn<QString>("control");
+  QTest::addColumn<QRect>("designed");
+  QTest::addColumn<int>("fontPixels");
+  QTest::addColumn<bool>("bold");
+  QTest::newRow("fluence field") << "EditPhtn" << QRect(357, 80, 145, 20) << 12 << false;
+  QTest::newRow("Spectl") << "ButtonSpectl" << QRect(528, 81, 65, 17) << 12 << true;
+  QTest::newRow("Added, under the pages") << "ButtonAdded" << QRect(592, 605, 49, 17) << 12 << true;
+  QTest::newRow("page control") << "PageControl1" << QRect(16, 113, 649, 520) << 12 << false;
+  QTest::newRow("Thomson-Whiddington table") << "MemokeVC" << QRect(16, 101, 161, 260) << 12 << false;
+  QTest::newRow("DQE chart") << "Chart9" << QRect(330, 145, 303, 232) << 12 << false;
+  QTest::newRow("air panel") << "Panel2" << QRect(8, 321, 593, 168) << 12 << false;
+}
+
+void TestMainWindow::layoutScalesWithResolution() {
+  // At 96 dpi the designed numbers; on a screen of another logical resolution
+  // (the suite runs again at 144 dpi) everything grows by dpi / 96.
+  QFETCH(QString, control);
+  QFETCH(QRect, designed);
+  QFETCH(int, fontPixels);
+  QFETCH(bool, bold);
+  Fixture f;
+  const double scale = f->logicalDpiY() / 96.0;
+  const auto px = [scale](int v) { return static_cast<int>(std::lround(v * scale)); };
+  const auto* w = f->findChild<QWidget*>(control);
+  QVERIFY(w);
+  QCOMPARE(w->geometry(), QRect(px(designed.x()), px(designed.y()), px(designed.width()), px(designed.height())));
+  QCOMPARE(w->font().pixelSize(), px(fontPixels));
+  QCOMPARE(w->font().bold(), bold);
+  QCOMPARE(f->client()->size(), QSize(px(693), px(650)));
 }
 
 void TestMainWindow::panelCaptions() {
