@@ -6,9 +6,9 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QProxyStyle>
-#include <QTabBar>
 #include <QScrollArea>
 #include <QStringList>
+#include <QTabBar>
 #include <QVBoxLayout>
 #include <limits>
 #include <new>
