@@ -14,23 +14,12 @@
 #include "numeric/fp_errors.h"
 #include "numeric/messages.h"
 #include "numeric/number_text.h"
+#include "test_support.h"
 
 namespace {
 
-using xray::CalcError;
-
-std::string NotAFloat(const std::string& text) { return "'" + text + "' は浮動小数点数ではありません"; }
-
-// The message of the CalcError that f throws, or "" when it throws none.
-template <typename F>
-std::string ErrorOf(F&& f) {
-  try {
-    f();
-  } catch (const CalcError& e) {
-    return e.message();
-  }
-  return "";
-}
+using xray::test::ErrorOf;
+using xray::test::NotAFloat;
 
 struct FormatCase {
   long double value;
