@@ -98,6 +98,11 @@ TEST_P(LookupTest, UpperFirstReadsRowOneLast) {
   EXPECT_EQ(ErrorOf([&] { Linear(Memo::MemoMTF, 1.5); }), NotAFloat("bad1")) << "the plain lookup reads row 1 first";
   Table(Memo::MemoMTF, "c\nbad1\t1\nbad2\t0.9\n2\t0.8");
   EXPECT_EQ(ErrorOf([&] { UpperFirst(Memo::MemoMTF, 0.5); }), NotAFloat("bad2"));
+  // A NaN target: the comparison that ends the scan is an invalid operation,
+  // raised before row 1 is read, whether or not row 1 failed before.
+  Table(Memo::MemoMTF, "c\nbad\t1\n2\t2");
+  EXPECT_EQ(ErrorOf([&] { UpperFirst(Memo::MemoMTF, 1); }), NotAFloat("bad"));
+  EXPECT_EQ(ErrorOf([&] { UpperFirst(Memo::MemoMTF, NAN); }), msg::kInvalidOperation);
   Table(Memo::MemoMTF, "c\n0\t1\n1\t0.5\n2\t0.25");
   EXPECT_EQ(UpperFirst(Memo::MemoMTF, 1), 0.5);
   EXPECT_EQ(UpperFirst(Memo::MemoMTF, -1), 1.5) << "extrapolates along the first segment";

@@ -37,10 +37,19 @@ TableReader::Cache& TableReader::CacheOf(Memo m) {
 
 // Each step below converts what the plain scan would convert at that point and
 // remembers the outcome, the error included, so that a later scan reaching the
-// same line fails in the same way.
+// same line fails in the same way. A remembered error is raised only after any
+// pending floating-point fault, as the conversion itself would do.
+namespace {
+
+[[noreturn]] void Rethrow(const std::string& message) {
+  fp::CheckFlags();
+  throw CalcError(message);
+}
+
+}  // namespace
 
 const Row& TableReader::Row1(Memo m, Cache& c) {
-  if (c.row1_error) throw CalcError(*c.row1_error);
+  if (c.row1_error) Rethrow(*c.row1_error);
   if (!c.row1) {
     try {
       c.row1 = ReadLine(m, 1);
@@ -54,7 +63,7 @@ const Row& TableReader::Row1(Memo m, Cache& c) {
 
 const Row& TableReader::Log1(Memo m, Cache& c) {
   const Row row = Row1(m, c);
-  if (c.log1_error) throw CalcError(*c.log1_error);
+  if (c.log1_error) Rethrow(*c.log1_error);
   if (!c.log1) {
     try {
       c.log1 = LogRow(row);
@@ -68,7 +77,7 @@ const Row& TableReader::Log1(Memo m, Cache& c) {
 
 const Row& TableReader::RowAt(Memo m, Cache& c, std::size_t k) {
   while (c.rows.size() <= k) {
-    if (c.rows_error) throw CalcError(*c.rows_error);
+    if (c.rows_error) Rethrow(*c.rows_error);
     Row r{};
     try {
       r = ReadLine(m, static_cast<int>(c.rows.size()) + 2);
@@ -85,7 +94,7 @@ const Row& TableReader::RowAt(Memo m, Cache& c, std::size_t k) {
 const Row& TableReader::LogAt(Memo m, Cache& c, std::size_t k) {
   while (c.logs.size() <= k) {
     const Row row = RowAt(m, c, c.logs.size());
-    if (c.logs_error) throw CalcError(*c.logs_error);
+    if (c.logs_error) Rethrow(*c.logs_error);
     Row r{};
     try {
       r = LogRow(row);
