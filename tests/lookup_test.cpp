@@ -103,7 +103,13 @@ TEST_P(LookupTest, UpperFirstReadsRowOneLast) {
   Table(Memo::MemoMTF, "c\nbad\t1\n2\t2");
   EXPECT_EQ(ErrorOf([&] { UpperFirst(Memo::MemoMTF, 1); }), NotAFloat("bad"));
   EXPECT_EQ(ErrorOf([&] { UpperFirst(Memo::MemoMTF, NAN); }), msg::kInvalidOperation);
+  // ... and that fault is not taken for row 1's own error.
   Table(Memo::MemoMTF, "c\n0\t1\n1\t0.5\n2\t0.25");
+  EXPECT_EQ(ErrorOf([&] { UpperFirst(Memo::MemoMTF, NAN); }), msg::kInvalidOperation);
+  EXPECT_EQ(UpperFirst(Memo::MemoMTF, 0.5), 0.75);
+  Table(Memo::MemoCX, "c\n1\t2\n10\t20\n100\t200");
+  EXPECT_EQ(ErrorOf([&] { LogLog(Memo::MemoCX, NAN); }), msg::kInvalidOperation);
+  EXPECT_NEAR(LogLog(Memo::MemoCX, 50), 100, 1e-12);
   EXPECT_EQ(UpperFirst(Memo::MemoMTF, 1), 0.5);
   EXPECT_EQ(UpperFirst(Memo::MemoMTF, -1), 1.5) << "extrapolates along the first segment";
 }

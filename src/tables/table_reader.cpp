@@ -37,8 +37,9 @@ TableReader::Cache& TableReader::CacheOf(Memo m) {
 
 // Each step below converts what the plain scan would convert at that point and
 // remembers the outcome, the error included, so that a later scan reaching the
-// same line fails in the same way. A remembered error is raised only after any
-// pending floating-point fault, as the conversion itself would do.
+// same line fails in the same way. A pending floating-point fault is raised
+// before a line is converted (or a remembered error raised), as the conversion
+// itself would do, and is never taken for that line's own error.
 namespace {
 
 [[noreturn]] void Rethrow(const std::string& message) {
@@ -51,6 +52,7 @@ namespace {
 const Row& TableReader::Row1(Memo m, Cache& c) {
   if (c.row1_error) Rethrow(*c.row1_error);
   if (!c.row1) {
+    fp::CheckFlags();
     try {
       c.row1 = ReadLine(m, 1);
     } catch (const CalcError& e) {
@@ -65,6 +67,7 @@ const Row& TableReader::Log1(Memo m, Cache& c) {
   const Row row = Row1(m, c);
   if (c.log1_error) Rethrow(*c.log1_error);
   if (!c.log1) {
+    fp::CheckFlags();
     try {
       c.log1 = LogRow(row);
     } catch (const CalcError& e) {
@@ -78,6 +81,7 @@ const Row& TableReader::Log1(Memo m, Cache& c) {
 const Row& TableReader::RowAt(Memo m, Cache& c, std::size_t k) {
   while (c.rows.size() <= k) {
     if (c.rows_error) Rethrow(*c.rows_error);
+    fp::CheckFlags();
     Row r{};
     try {
       r = ReadLine(m, static_cast<int>(c.rows.size()) + 2);
@@ -95,6 +99,7 @@ const Row& TableReader::LogAt(Memo m, Cache& c, std::size_t k) {
   while (c.logs.size() <= k) {
     const Row row = RowAt(m, c, c.logs.size());
     if (c.logs_error) Rethrow(*c.logs_error);
+    fp::CheckFlags();
     Row r{};
     try {
       r = LogRow(row);
