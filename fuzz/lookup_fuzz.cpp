@@ -129,14 +129,6 @@ int FuzzLookup(const std::uint8_t* data, std::size_t size) {
       case 'T': window.SetMemoText(kBox, r.substr(1)); break;
       default: {
         const double t = Target(window, r.substr(1));
-        // Known difference, left to the core: the upper-first scan at a NaN
-        // target converts row 1 with the invalid operation of "x <= NaN" still
-        // pending; the cache remembers that fault as row 1's own error and
-        // repeats it at later lookups, where a fresh conversion of row 1 fails
-        // with its text (corpus/lookup/nan_upper_first_poisons_row_one). No
-        // handler passes a NaN. Remove this line once the cache keeps only
-        // conversion errors.
-        if (kind == 'U' && std::isnan(t)) break;
         const Outcome with_cache = Lookup(kind, cached, t);
         const Outcome without = Lookup(kind, plain, t);
         if (!(with_cache == without)) {
