@@ -23,16 +23,16 @@ constexpr double kLabelTextMargin = 0.5;
 
 // The two spectrum charts share their axes: photon energy from 10 keV up, labelled
 // every 10 keV, against a photon count from 0 up.
-AxisSpec PhotonEnergyAxis() {
+AxisSettings PhotonEnergyAxis() {
   return {.title = "X-Ray Photon Energy (keV)", .limits = {.min = 10.0}, .label_step = 10};
 }
 
 // The attenuation charts: photon energy on a fixed logarithmic scale.
-AxisSpec LogEnergyAxis() { return {.logarithmic = true, .limits = {10.0, 200.0}}; }
+AxisSettings LogEnergyAxis() { return {.logarithmic = true, .limits = {10.0, 200.0}}; }
 
 }  // namespace
 
-ChartSpec Chart1Spec() {
+ChartSettings Chart1Settings() {
   return {.name = "Chart1", .left = 24, .top = 37, .width = 561, .height = 388,
           // Two title lines, the second empty: more room above the plot.
           .title = "Spectra Simulated for Inherent Filtration<br>&nbsp;",
@@ -42,7 +42,7 @@ ChartSpec Chart1Spec() {
           .series = {{Series::Series1, kRed}, {Series::Series2, kGreen}, {Series::Series3, kBlue}}};
 }
 
-ChartSpec Chart7Spec() {
+ChartSettings Chart7Settings() {
   return {.name = "Chart7", .left = 24, .top = 37, .width = 561, .height = 388,
           .title = "Spectra Simulated for Inherent and Added Filtration",
           .title_colour = kBlue, .fonts = ChartFonts::Spectrum,
@@ -51,7 +51,7 @@ ChartSpec Chart7Spec() {
           .series = {{Series::FastLineSeries6, kBlue}}};
 }
 
-ChartSpec Chart2Spec() {  // tungsten mass attenuation, cm^2/g
+ChartSettings Chart2Settings() {  // tungsten mass attenuation, cm^2/g
   return {.name = "Chart2", .left = 354, .top = 9, .width = 241, .height = 153,
           .title_colour = kBlue, .fonts = ChartFonts::Table,
           .bottom = LogEnergyAxis(),
@@ -59,7 +59,7 @@ ChartSpec Chart2Spec() {  // tungsten mass attenuation, cm^2/g
           .series = {{Series::FastLineSeries1, kRed}}};
 }
 
-ChartSpec Chart3Spec() {  // aluminium mass attenuation, cm^2/g
+ChartSettings Chart3Settings() {  // aluminium mass attenuation, cm^2/g
   return {.name = "Chart3", .left = 354, .top = 163, .width = 241, .height = 153,
           .title_colour = kBlue, .fonts = ChartFonts::Table,
           .bottom = LogEnergyAxis(),
@@ -67,7 +67,7 @@ ChartSpec Chart3Spec() {  // aluminium mass attenuation, cm^2/g
           .series = {{Series::FastLineSeries2, kRed}}};
 }
 
-ChartSpec Chart6Spec() {  // air mass energy absorption, cm^2/g
+ChartSettings Chart6Settings() {  // air mass energy absorption, cm^2/g
   return {.name = "Chart6", .left = 354, .top = 331, .width = 241, .height = 153,
           .title_colour = kBlue, .fonts = ChartFonts::Table,
           .bottom = LogEnergyAxis(),
@@ -75,7 +75,7 @@ ChartSpec Chart6Spec() {  // air mass energy absorption, cm^2/g
           .series = {{Series::FastLineSeries5, kRed}}};
 }
 
-ChartSpec Chart4Spec() {  // Thomson-Whiddington constant against electron energy (keV)
+ChartSettings Chart4Settings() {  // Thomson-Whiddington constant against electron energy (keV)
   return {.name = "Chart4", .left = 184, .top = 45, .width = 409, .height = 348,
           .title = "Thomson-Whiddingston Constant", .title_colour = kBlue, .fonts = ChartFonts::Table,
           .bottom = {},
@@ -83,7 +83,7 @@ ChartSpec Chart4Spec() {  // Thomson-Whiddington constant against electron energ
           .series = {{Series::FastLineSeries3, kRed}}};
 }
 
-ChartSpec Chart5Spec() {  // K characteristic photons (%) against tube voltage (kV)
+ChartSettings Chart5Settings() {  // K characteristic photons (%) against tube voltage (kV)
   return {.name = "Chart5", .left = 192, .top = 29, .width = 393, .height = 324,
           // The chart was never given a title of its own and shows the component's default.
           .title = "TChart", .title_colour = kBlue, .fonts = ChartFonts::Table,
@@ -92,7 +92,7 @@ ChartSpec Chart5Spec() {  // K characteristic photons (%) against tube voltage (
           .series = {{Series::FastLineSeries4, kRed}}};
 }
 
-ChartSpec Chart8Spec() {
+ChartSettings Chart8Settings() {
   return {.name = "Chart8", .left = 10, .top = 145, .width = 303, .height = 232,
           .title = "NEQ(u)", .title_colour = kBlue, .fonts = ChartFonts::Table,
           .bottom = {.title = "SpatialFrequency (cycles/mm)"},
@@ -100,7 +100,7 @@ ChartSpec Chart8Spec() {
           .series = {{Series::FastLineSeries7, kRed}}};
 }
 
-ChartSpec Chart9Spec() {
+ChartSettings Chart9Settings() {
   // DQE is shown from 0 to 70 % only; a line above 70 is cut at the plot's top edge.
   return {.name = "Chart9", .left = 330, .top = 145, .width = 303, .height = 232,
           .title = "DQE(u)", .title_colour = kBlue, .fonts = ChartFonts::Table,
@@ -109,7 +109,7 @@ ChartSpec Chart9Spec() {
           .series = {{Series::FastLineSeries8, kRed}}};
 }
 
-ChartBox::ChartBox(const ChartSpec& spec, QWidget* page, const WindowLook& look) {
+ChartBox::ChartBox(const ChartSettings& settings, QWidget* page, const WindowLook& look) {
   auto* chart = new QChart();
   chart->legend()->hide();
   // The chart's panel in the button-face colour, seen through the unfilled plotting area.
@@ -123,17 +123,17 @@ ChartBox::ChartBox(const ChartSpec& spec, QWidget* page, const WindowLook& look)
   // Room on the right for half of the last bottom label, which stands on the plot's edge.
   chart->setMargins(QMargins(look.Px(4), look.Px(2), look.Px(14), look.Px(2)));
 
-  const bool spectrum = spec.fonts == ChartFonts::Spectrum;
-  if (!spec.title.isEmpty()) {
-    chart->setTitle(spec.title);
+  const bool spectrum = settings.fonts == ChartFonts::Spectrum;
+  if (!settings.title.isEmpty()) {
+    chart->setTitle(settings.title);
     chart->setTitleFont(spectrum ? look.SpectrumTitleFont() : look.ChartTextFont());
-    chart->setTitleBrush(spec.title_colour);
+    chart->setTitleBrush(settings.title_colour);
   }
   axis_font_ = spectrum ? look.SpectrumAxisFont() : look.ChartTextFont();
 
   view_ = new QChartView(chart, page);
-  view_->setObjectName(spec.name);
-  view_->setGeometry(look.Rect(spec.left, spec.top, spec.width, spec.height));
+  view_->setObjectName(settings.name);
+  view_->setGeometry(look.Rect(settings.left, settings.top, settings.width, settings.height));
   view_->setFocusPolicy(Qt::NoFocus);  // charts take no focus
   view_->setFrameShape(QFrame::NoFrame);
   view_->setBackgroundBrush(face);
@@ -142,12 +142,12 @@ ChartBox::ChartBox(const ChartSpec& spec, QWidget* page, const WindowLook& look)
   measure_ = std::make_unique<QGraphicsTextItem>();
   measure_->document()->setDocumentMargin(kLabelTextMargin);
 
-  bottom_ = MakeAxis(spec.bottom, Qt::Horizontal, axis_font_);
-  left_ = MakeAxis(spec.left_axis, Qt::Vertical, axis_font_);
+  bottom_ = MakeAxis(settings.bottom, Qt::Horizontal, axis_font_);
+  left_ = MakeAxis(settings.left_axis, Qt::Vertical, axis_font_);
   chart->addAxis(bottom_.axis, Qt::AlignBottom);
   chart->addAxis(left_.axis, Qt::AlignLeft);
 
-  for (const SeriesSpec& s : spec.series) {
+  for (const SeriesSettings& s : settings.series) {
     auto* line = new QLineSeries(chart);
     const QString name = QString::fromUtf8(Name(s.series).data(), static_cast<qsizetype>(Name(s.series).size()));
     line->setObjectName(name);
@@ -167,12 +167,12 @@ ChartBox::ChartBox(const ChartSpec& spec, QWidget* page, const WindowLook& look)
 
 ChartBox::~ChartBox() = default;
 
-ChartBox::Axis ChartBox::MakeAxis(const AxisSpec& spec, Qt::Orientation o, const QFont& font) {
-  Axis a{spec, nullptr, o};
-  if (spec.logarithmic) {
+ChartBox::Axis ChartBox::MakeAxis(const AxisSettings& settings, Qt::Orientation o, const QFont& font) {
+  Axis a{settings, nullptr, o};
+  if (settings.logarithmic) {
     auto* axis = new QLogValueAxis();
     axis->setBase(10);
-    axis->setRange(spec.limits.min.value_or(1), spec.limits.max.value_or(10));
+    axis->setRange(settings.limits.min.value_or(1), settings.limits.max.value_or(10));
     // Labels stand on the decades (0.01, 0.1, 1, 10, 100), which every pattern
     // of these axes ("#0.#", "#,##0.###") writes exactly as %g does.
     axis->setLabelFormat("%g");
@@ -189,8 +189,8 @@ ChartBox::Axis ChartBox::MakeAxis(const AxisSpec& spec, Qt::Orientation o, const
   a.axis->setLabelsBrush(kBlack);
   a.axis->setTitleFont(font);
   a.axis->setTitleBrush(kBlack);
-  a.axis->setTitleText(spec.title);
-  a.axis->setTitleVisible(!spec.title.isEmpty());
+  a.axis->setTitleText(settings.title);
+  a.axis->setTitleVisible(!settings.title.isEmpty());
   a.axis->setLinePenColor(kBlack);
   a.axis->setGridLinePen(QPen(QColor(128, 128, 128), 1, Qt::DotLine));
   a.axis->setShadesVisible(false);
@@ -214,9 +214,9 @@ QSizeF ChartBox::LabelSize(const QString& text) const {
 }
 
 void ChartBox::Relabel(Axis& a, std::optional<AxisRange> data) {
-  if (a.spec.logarithmic) return;  // fixed at both ends
+  if (a.settings.logarithmic) return;  // fixed at both ends
   auto* axis = static_cast<QCategoryAxis*>(a.axis);
-  const AxisRange range = ResolveRange(a.spec.limits, data, a.spec.label_step);
+  const AxisRange range = ResolveRange(a.settings.limits, data, a.settings.label_step);
   const double length = PlotLength(a.orientation);
   const double span = range.max - range.min;
   const bool vertical = a.orientation == Qt::Vertical;
@@ -234,12 +234,12 @@ void ChartBox::Relabel(Axis& a, std::optional<AxisRange> data) {
                                  length / static_cast<double>(values.size() + 1) - 2 * kLabelPadding);
     if (vertical || values.empty()) return room >= line_height;
     const auto width = [&](double v) {
-      return LabelSize(QString::fromStdString(FormatWithPattern(v, a.spec.pattern))).width();
+      return LabelSize(QString::fromStdString(FormatWithPattern(v, a.settings.pattern))).width();
     };
     if (room < width(values.front())) return false;
     return std::all_of(values.begin(), values.end(), [&](double v) { return room >= width(v); });
   };
-  const double step = ChooseLabelStep(range, a.spec.label_step, PatternResolution(a.spec.pattern), fits);
+  const double step = ChooseLabelStep(range, a.settings.label_step, PatternResolution(a.settings.pattern), fits);
   const std::vector<double> values = LabelValues(range, step);
 
   for (const QString& label : axis->categoriesLabels()) axis->remove(label);
@@ -250,7 +250,7 @@ void ChartBox::Relabel(Axis& a, std::optional<AxisRange> data) {
   for (double v : values) {
     // A category's label is its key and must be unique and not empty; a
     // zero-width space keeps equal texts (an empty "#." zero) apart unseen.
-    QString text = QString::fromStdString(FormatWithPattern(v, a.spec.pattern));
+    QString text = QString::fromStdString(FormatWithPattern(v, a.settings.pattern));
     while (text.isEmpty() || used.contains(text)) text += QChar(0x200B);
     used.insert(text);
     axis->append(text, v);

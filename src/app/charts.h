@@ -33,7 +33,7 @@ enum class ChartFonts {
   Table,     // the others: chart text font, default title font
 };
 
-struct AxisSpec {
+struct AxisSettings {
   QString title{};
   bool logarithmic = false;  // logarithmic axes are fixed at both ends
   AxisLimits limits{};
@@ -41,37 +41,37 @@ struct AxisSpec {
   std::string_view pattern = kDefaultLabelPattern;
 };
 
-struct SeriesSpec {
+struct SeriesSettings {
   Series series;
   QColor colour;
 };
 
-struct ChartSpec {
+struct ChartSettings {
   const char* name = "";
   int left = 0, top = 0, width = 0, height = 0;  // pixels at 96 dpi, on its tab page
   QString title{};                               // rich text; empty: no title
   QColor title_colour{};
   ChartFonts fonts = ChartFonts::Table;
-  AxisSpec bottom{};
-  AxisSpec left_axis{};
-  std::vector<SeriesSpec> series{};
+  AxisSettings bottom{};
+  AxisSettings left_axis{};
+  std::vector<SeriesSettings> series{};
 };
 
 // The settings of each chart, one function per chart.
-ChartSpec Chart1Spec();
-ChartSpec Chart2Spec();
-ChartSpec Chart3Spec();
-ChartSpec Chart4Spec();
-ChartSpec Chart5Spec();
-ChartSpec Chart6Spec();
-ChartSpec Chart7Spec();
-ChartSpec Chart8Spec();
-ChartSpec Chart9Spec();
+ChartSettings Chart1Settings();
+ChartSettings Chart2Settings();
+ChartSettings Chart3Settings();
+ChartSettings Chart4Settings();
+ChartSettings Chart5Settings();
+ChartSettings Chart6Settings();
+ChartSettings Chart7Settings();
+ChartSettings Chart8Settings();
+ChartSettings Chart9Settings();
 
 // One chart on its page: the view, its axes and its series.
 class ChartBox {
  public:
-  ChartBox(const ChartSpec& spec, QWidget* page, const WindowLook& look);
+  ChartBox(const ChartSettings& settings, QWidget* page, const WindowLook& look);
   ~ChartBox();
   ChartBox(const ChartBox&) = delete;
   ChartBox& operator=(const ChartBox&) = delete;
@@ -87,12 +87,12 @@ class ChartBox {
 
  private:
   struct Axis {
-    AxisSpec spec;
+    AxisSettings settings;
     QAbstractAxis* axis = nullptr;
     Qt::Orientation orientation = Qt::Horizontal;
   };
 
-  Axis MakeAxis(const AxisSpec& spec, Qt::Orientation o, const QFont& font);
+  Axis MakeAxis(const AxisSettings& settings, Qt::Orientation o, const QFont& font);
   void Relabel(Axis& a, std::optional<AxisRange> data);
   // Pixels along the plotting area for this axis.
   double PlotLength(Qt::Orientation o) const;

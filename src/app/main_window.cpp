@@ -24,7 +24,7 @@ using xray::Field;
 using xray::Memo;
 using xray::Series;
 using xray::gui::ChartBox;
-using xray::gui::ChartSpec;
+using xray::gui::ChartSettings;
 using xray::gui::TextBox;
 
 namespace {
@@ -173,8 +173,8 @@ QLabel* TForm1::MakePanel(QWidget* parent, const char* name, int left, int top, 
   return panel;
 }
 
-QChartView* TForm1::MakeChart(QWidget* page, const ChartSpec& spec) {
-  auto box = std::make_unique<ChartBox>(spec, page, look_);
+QChartView* TForm1::MakeChart(QWidget* page, const ChartSettings& settings) {
+  auto box = std::make_unique<ChartBox>(settings, page, look_);
   for (std::size_t k = 0; k < box->series().size(); ++k) {
     const Series s = box->series()[k];
     lines_[xray::Index(s)] = box->line(k);
@@ -234,8 +234,8 @@ void TForm1::BuildPages() {
   TabSheet6 = page("TabSheet6", "K-Photons");
   TabSheet7 = page("TabSheet7", "DQE(u)");
 
-  Chart1 = MakeChart(TabSheet1, xray::gui::Chart1Spec());
-  Chart7 = MakeChart(TabSheet2, xray::gui::Chart7Spec());
+  Chart1 = MakeChart(TabSheet1, xray::gui::Chart1Settings());
+  Chart7 = MakeChart(TabSheet2, xray::gui::Chart7Settings());
   BuildAttenuationPage();
   BuildThomsonWhiddingtonPage();
   BuildKPhotonsPage();
@@ -269,21 +269,21 @@ void TForm1::BuildAttenuationPage() {
   Label13 = MakeLabel(Panel2, "Label13", "Air", 250, 21, 0, 0, &large);
 
   MemokeVWu = MakeBox(p, Memo::MemokeVWu, 194, 38, 153, 97);
-  Chart2 = MakeChart(p, xray::gui::Chart2Spec());
+  Chart2 = MakeChart(p, xray::gui::Chart2Settings());
   MemokeVAlu = MakeBox(p, Memo::MemokeVAlu, 194, 197, 153, 97);
-  Chart3 = MakeChart(p, xray::gui::Chart3Spec());
+  Chart3 = MakeChart(p, xray::gui::Chart3Settings());
   MemokeVAir = MakeBox(p, Memo::MemokeVAir, 194, 364, 153, 97);
-  Chart6 = MakeChart(p, xray::gui::Chart6Spec());
+  Chart6 = MakeChart(p, xray::gui::Chart6Settings());
 }
 
 void TForm1::BuildThomsonWhiddingtonPage() {
   MemokeVC = MakeBox(TabSheet4, Memo::MemokeVC, 16, 101, 161, 260);
-  Chart4 = MakeChart(TabSheet4, xray::gui::Chart4Spec());
+  Chart4 = MakeChart(TabSheet4, xray::gui::Chart4Settings());
 }
 
 void TForm1::BuildKPhotonsPage() {
   MemoCX = MakeBox(TabSheet6, Memo::MemoCX, 8, 96, 169, 230);
-  Chart5 = MakeChart(TabSheet6, xray::gui::Chart5Spec());
+  Chart5 = MakeChart(TabSheet6, xray::gui::Chart5Settings());
 }
 
 void TForm1::BuildDqePage() {
@@ -294,8 +294,8 @@ void TForm1::BuildDqePage() {
   MemoWS = MakeBox(p, Memo::MemoWS, 419, 38, 206, 89);
   MemoNEQ = MakeBox(p, Memo::MemoNEQ, 34, 398, 279, 89);
   MemoDQE = MakeBox(p, Memo::MemoDQE, 352, 398, 281, 89);
-  Chart9 = MakeChart(p, xray::gui::Chart9Spec());
-  Chart8 = MakeChart(p, xray::gui::Chart8Spec());
+  Chart9 = MakeChart(p, xray::gui::Chart9Settings());
+  Chart8 = MakeChart(p, xray::gui::Chart8Settings());
   Label14 = MakeLabel(p, "Label14", QString::fromUtf8("γ"), 16, 40, 13, 12);
   Label15 = MakeLabel(p, "Label15", "MTF", 131, 41, 26, 12);
   Label16 = MakeLabel(p, "Label16", "WS", 395, 41, 18, 12);

@@ -166,7 +166,7 @@ class TForm1 final : public QWidget, public xray::WindowServices {
   QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, int left, int top, int width = 0,
                     int height = 0, const QFont* font = nullptr);
   QLabel* MakePanel(QWidget* parent, const char* name, int left, int top, int width, int height);
-  QChartView* MakeChart(QWidget* page, const xray::gui::ChartSpec& spec);
+  QChartView* MakeChart(QWidget* page, const xray::gui::ChartSettings& settings);
 
   ErrorBox error_box_;
   xray::gui::WindowLook look_;
