@@ -22,6 +22,21 @@ void TableReader::set_caching(bool on) {
   caches_ = {};
 }
 
+namespace {
+
+// x <= t, as the scans compare. Comparing with a NaN is an invalid operation;
+// the flag is raised here rather than left to the compiler's choice of
+// comparison instruction.
+bool AtOrBelow(double x, double t) {
+  if (std::isnan(x) || std::isnan(t)) {
+    std::feraiseexcept(FE_INVALID);
+    return false;
+  }
+  return x <= t;
+}
+
+}  // namespace
+
 Row TableReader::ReadLine(Memo m, int line) const { return SplitRow(window_.MemoLine(m, line)); }
 
 TableReader::Cache& TableReader::CacheOf(Memo m) {
@@ -155,7 +170,7 @@ Bracket TableReader::LinearBracket(Memo m, double t) {
   if (!caching_) {
     Row lo = ReadLine(m, 1);
     Row up = ReadLine(m, 2);
-    for (int line = 3; up.x <= t; ++line) {
+    for (int line = 3; AtOrBelow(up.x, t); ++line) {
       lo = up;
       up = ReadLine(m, line);
     }
@@ -172,7 +187,7 @@ Bracket TableReader::UpperFirstBracket(Memo m, double t) {
   if (!caching_) {
     int line = 2;
     Row up = ReadLine(m, line);
-    while (up.x <= t) up = ReadLine(m, ++line);
+    while (AtOrBelow(up.x, t)) up = ReadLine(m, ++line);
     return {ReadLine(m, line - 1), up};
   }
   Cache& c = CacheOf(m);
@@ -188,7 +203,7 @@ LogBracket TableReader::LogLogBracket(Memo m, double t) {
     Row up = LogRow(ReadLine(m, 2));
     const double target = std::log10(static_cast<long double>(t));
     fp::Check(target);
-    for (int line = 3; up.x <= target; ++line) {
+    for (int line = 3; AtOrBelow(up.x, target); ++line) {
       lo = up;
       up = LogRow(ReadLine(m, line));
     }
