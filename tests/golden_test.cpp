@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "json_compare.h"
 #include "cli/session.h"
 
 namespace {
@@ -23,21 +24,7 @@ std::string ReadFile(const std::string& path) {
   return ss.str();
 }
 
-constexpr double kRelTolerance = 1e-12;
-
-void ExpectNumbersNear(const json& actual, const json& expected, const std::string& where) {
-  ASSERT_EQ(actual.is_array(), expected.is_array()) << where;
-  if (expected.is_array()) {
-    ASSERT_EQ(actual.size(), expected.size()) << where;
-    for (std::size_t k = 0; k < expected.size(); ++k) {
-      ExpectNumbersNear(actual[k], expected[k], where + "[" + std::to_string(k) + "]");
-    }
-    return;
-  }
-  const double a = actual.get<double>();
-  const double e = expected.get<double>();
-  EXPECT_LE(std::fabs(a - e), kRelTolerance * std::fabs(e)) << where << ": " << a << " vs " << e;
-}
+using xray::test::ExpectNumbersNear;
 
 // Splits a clipboard text into its number fields, keeping the separators.
 std::vector<std::string> Tokens(const std::string& text) {

@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "json_compare.h"
 #include "app/headless_window.h"
 #include "cli/session.h"
 #include "exposure/beam_quality.h"
@@ -97,20 +98,8 @@ class ScratchFiles {
 
 // ---------------------------------------------------------------- session
 
-constexpr double kRelTolerance = 1e-12;  // as the reference sessions are checked
-
-void ExpectNumbersNear(const json& actual, const json& expected, const std::string& where) {
-  ASSERT_EQ(actual.is_array(), expected.is_array()) << where;
-  if (expected.is_array()) {
-    ASSERT_EQ(actual.size(), expected.size()) << where;
-    for (std::size_t k = 0; k < expected.size(); ++k) {
-      ExpectNumbersNear(actual[k], expected[k], where + "[" + std::to_string(k) + "]");
-    }
-    return;
-  }
-  EXPECT_LE(std::fabs(actual.get<double>() - expected.get<double>()), kRelTolerance * std::fabs(expected.get<double>()))
-      << where;
-}
+using xray::test::ExpectNumbersNear;
+using xray::test::kRelTolerance;
 
 TEST(CliSession, ReferenceSessionSpectlThenDqeFieldByField) {
   const std::string steps = SessionPath("default_spectl_dqe.steps.json");
