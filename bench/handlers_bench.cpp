@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "app/headless_window.h"
+#include "form/headless_window.h"
 
 extern char** environ;
 

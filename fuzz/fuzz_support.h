@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/headless_window.h"
+#include "form/headless_window.h"
 
 namespace xray::fuzz {
 

@@ -16,13 +16,13 @@
 #include "numeric/fp_errors.h"
 #include "numeric/messages.h"
 #include "numeric/number_text.h"
+#include "numeric/wide_real.h"
 #include "targets.h"
 
 namespace xray::fuzz {
 
 namespace {
 
-using L = long double;
 
 std::string NotAFloat(std::string_view text) {
   const std::size_t at = msg::kNotAFloat.find("%s");
@@ -73,12 +73,12 @@ Expected Reference(std::string_view text) {
 
 // The text of a decimal value that reads back as an infinite double: at or
 // above DBL_MAX plus half its last place.
-constexpr L kFirstOverflowing = 0x1.fffffffffffff8p+1023L;
+constexpr WideReal kFirstOverflowing = 0x1.fffffffffffff8p+1023L;
 
 // FloatToText's format: "0", "NAN", "INF", "-INF", or an optional "-", at most
 // 15 significant digits without trailing fraction zeros, fixed notation when
 // 0.0001 <= |v| < 1e15 after rounding, else d[.ddd]E[-]n.
-void CheckFormatted(L x) {
+void CheckFormatted(WideReal x) {
   const std::string s = FloatToText(x);
   std::string appended = "#";
   AppendFloatText(appended, x);
@@ -130,7 +130,7 @@ void CheckFormatted(L x) {
   }
   if (significant == 0 || significant > 15) Fail("significant digits " + std::to_string(significant) + ": " + s);
   // Value and notation.
-  const L r = std::strtold(s.c_str(), nullptr);
+  const WideReal r = std::strtold(s.c_str(), nullptr);
   // Half a unit in the 15th digit, plus the error of reading it back in extended precision.
   if (std::fabs(r - x) > std::fabs(x) * 5.001e-15L) Fail("rounded too far: " + s);
   const bool fixed_range = std::fabs(r) >= 0.0001L && std::fabs(r) < 1e15L;
@@ -190,9 +190,9 @@ int FuzzNumberText(const std::uint8_t* data, std::size_t size) {
     const double a = DoubleAt(data);
     const double b = DoubleAt(data + 8);
     CheckFormatted(a);
-    CheckFormatted(static_cast<L>(a) * b);
-    CheckFormatted(static_cast<L>(a) / b);
-    CheckFormatted(static_cast<L>(a) + b);
+    CheckFormatted(static_cast<WideReal>(a) * b);
+    CheckFormatted(static_cast<WideReal>(a) / b);
+    CheckFormatted(static_cast<WideReal>(a) + b);
   }
   fp::Clear();
   return 0;

@@ -35,7 +35,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/headless_window.h"
+#include "form/headless_window.h"
 #include "fuzz_support.h"
 #include "numeric/calc_error.h"
 #include "numeric/fp_errors.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_window.h"
+#include "form/headless_window.h"
 #include "numeric/messages.h"
 #include "test_support.h"
 

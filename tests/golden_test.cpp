@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "form/session.h"
 #include "json_compare.h"
-#include "cli/session.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "app/headless_window.h"
+#include "form/headless_window.h"
 #include "numeric/messages.h"
 #include "tables/lookup.h"
 #include "test_support.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_window.h"
+#include "form/headless_window.h"
 #include "numeric/messages.h"
 #include "spectrum/synthesis.h"
 #include "tables/builtin_tables.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_window.h"
+#include "form/headless_window.h"
 #include "tables/builtin_tables.h"
 #include "tables/reference_table.h"
 #include "test_support.h"

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/headless_window.h"
+#include "form/headless_window.h"
 #include "numeric/calc_error.h"
 
 namespace xray::test {

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <memory>
 
-#include "app/headless_window.h"
 #include "exposure/beam_quality.h"
+#include "form/headless_window.h"
 #include "numeric/calc_error.h"
 #include "numeric/number_text.h"
 
@@ -129,7 +129,7 @@ Outcome RunSpectrum(const SpectrumTexts& fields, const std::vector<MemoPaste>& t
 
   BeamQuality quality;
   try {
-    quality = MeasureAddedBeamQuality(window->form());
+    quality = MeasureAddedBeamQuality(window->form().context());
   } catch (const CalcError& e) {
     return Outcome{kExitCalcError, {}, BoxText(e.message()) + "\n"};
   }

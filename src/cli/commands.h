@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/controls.h"
-#include "cli/session.h"
+#include "form/session.h"
+#include "window/controls.h"
 
 namespace xray::cli {
 

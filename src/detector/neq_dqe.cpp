@@ -4,6 +4,7 @@
 
 #include "numeric/fp_errors.h"
 #include "numeric/number_text.h"
+#include "numeric/wide_real.h"
 #include "tables/lookup.h"
 #include "tables/reference_table.h"
 
@@ -11,11 +12,10 @@ namespace xray {
 
 namespace {
 
-using L = long double;
 
 // log10 e, the nearest extended value: converts the natural-log gamma of the
 // film-like response into the base-10 one.
-constexpr L kLog10E = 0.43429448190325182765L;
+constexpr WideReal kLog10E = 0.43429448190325182765L;
 
 std::string ResultRow(double u, double value) {
   std::string row = FloatToText(u);
@@ -26,8 +26,8 @@ std::string ResultRow(double u, double value) {
 
 }  // namespace
 
-void ButtonCalDQEClick(Form& form) {
-  WindowServices& w = form.window;
+void ButtonCalDQEClick(const CalcContext& calc) {
+  WindowServices& w = calc.window;
   fp::Clear();
   w.ClearSeries(Series::FastLineSeries7);
   w.ClearSeries(Series::FastLineSeries8);
@@ -45,10 +45,10 @@ void ButtonCalDQEClick(Form& form) {
     const Row ws = SplitRow(line);
     const double u = ws.x;
     const double W = ws.y;
-    const double M = LookupLinearUpperFirst(form.tables, Memo::MemoMTF, u);
-    const double R = static_cast<L>(M) * M / W;
-    const double neq = kLog10E * (kLog10E * ((static_cast<L>(R) * G) * G));
-    const double dqe = (static_cast<L>(neq) / q) * 100;
+    const double M = LookupLinearUpperFirst(calc.tables, Memo::MemoMTF, u);
+    const double R = static_cast<WideReal>(M) * M / W;
+    const double neq = kLog10E * (kLog10E * ((static_cast<WideReal>(R) * G) * G));
+    const double dqe = (static_cast<WideReal>(neq) / q) * 100;
     fp::Check(R, neq, dqe);
     w.AppendMemoLine(Memo::MemoNEQ, ResultRow(u, neq));
     w.AppendMemoLine(Memo::MemoDQE, ResultRow(u, dqe));

@@ -1,7 +1,7 @@
 // Detector performance: the click handler of the "DQE(u)" button.
 #pragma once
 
-#include "app/form.h"
+#include "spectrum/calc_context.h"
 
 namespace xray {
 
@@ -9,6 +9,6 @@ namespace xray {
 // on: NEQ(u) = (gamma log10 e)^2 MTF(u)^2 / WS(u) (mm^-2) and
 // DQE(u) = NEQ(u) / q * 100 (percent), q the fluence in EditPhtn (photons/mm^2).
 // Fills MemoNEQ, MemoDQE, FastLineSeries7 and FastLineSeries8.
-void ButtonCalDQEClick(Form& form);
+void ButtonCalDQEClick(const CalcContext& calc);
 
 }  // namespace xray

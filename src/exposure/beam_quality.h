@@ -19,8 +19,8 @@
 #include <span>
 #include <string_view>
 
-#include "app/form.h"
 #include "numeric/messages.h"
+#include "spectrum/calc_context.h"
 #include "tables/table_reader.h"
 
 namespace xray {
@@ -47,6 +47,6 @@ BeamQuality MeasureBeamQuality(TableReader& tables, std::span<const double> ener
 // The same for the spectrum behind inherent and added filtration as "Spectl"
 // and "Added" left it in the store (AddedEnergy keV, AddedPhotons photons/mm^2,
 // bins 0 .. Count-1), with the aluminium density typed in EditDnsAl (g/cm^3).
-BeamQuality MeasureAddedBeamQuality(Form& form);
+BeamQuality MeasureAddedBeamQuality(const CalcContext& calc);
 
 }  // namespace xray

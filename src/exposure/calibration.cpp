@@ -5,13 +5,13 @@
 
 #include "numeric/fp_errors.h"
 #include "numeric/number_text.h"
+#include "numeric/wide_real.h"
 #include "tables/lookup.h"
 
 namespace xray {
 
 namespace {
 
-using L = long double;
 
 // Density of air, g/cm^3: 1.293e3 / 100^3, held as a double.
 double AirDensity() { return (1.293L * 1e3L) / 1e6L; }
@@ -24,17 +24,17 @@ double AbsorbedEnergy_J(double X) {
 }
 
 // Energy of one photon of E keV, in joules (kept in extended precision).
-L PhotonEnergy_J(double E) { return 1e-16L * (1.602176565L * E); }
+WideReal PhotonEnergy_J(double E) { return 1e-16L * (1.602176565L * E); }
 
 // Fraction of the photons absorbed in 1 cm of air at mass energy-absorption
 // coefficient mu (cm^2/g) and density rho (g/cm^3).
-L AbsorbedFraction(double mu, double rho) { return 1 - std::exp(-static_cast<L>(mu) * rho); }
+WideReal AbsorbedFraction(double mu, double rho) { return 1 - std::exp(-static_cast<WideReal>(mu) * rho); }
 
 }  // namespace
 
-void ButtonAddedClick(Form& form) {
-  WindowServices& w = form.window;
-  SpectrumStore& s = form.store;
+void ButtonAddedClick(const CalcContext& calc) {
+  WindowServices& w = calc.window;
+  SpectrumStore& s = calc.store;
   fp::Clear();
   const int count = std::min<int>(s.Count, kStoreBins);
 
@@ -45,9 +45,9 @@ void ButtonAddedClick(Form& form) {
   // First pass: each bin's share of the energy absorbed in the air layer.
   for (int i = 0; i < count; ++i) {
     const double E = s.AddedEnergy[i];
-    const double mu = LookupLogLog(form.tables, Memo::MemokeVAir, E);
-    const L A = AbsorbedFraction(mu, rho);
-    const double weight = A * (static_cast<L>(s.AddedPhotons[i]) * E);
+    const double mu = LookupLogLog(calc.tables, Memo::MemokeVAir, E);
+    const WideReal A = AbsorbedFraction(mu, rho);
+    const double weight = A * (static_cast<WideReal>(s.AddedPhotons[i]) * E);
     fp::Check(weight);
     s.AddedPhotons[i] = weight;
     S = S + s.AddedPhotons[i];
@@ -65,10 +65,10 @@ void ButtonAddedClick(Form& form) {
   // (photons crossing per cm^2), over 100 (per mm^2).
   for (int i = 0; i < count; ++i) {
     const double E = s.AddedEnergy[i];
-    const double mu = LookupLogLog(form.tables, Memo::MemokeVAir, E);
+    const double mu = LookupLogLog(calc.tables, Memo::MemokeVAir, E);
     const double A = AbsorbedFraction(mu, rho);
-    const L D = PhotonEnergy_J(E);
-    const double N = ((static_cast<L>(s.AddedPhotons[i]) / S) * T) / D / A / 100;
+    const WideReal D = PhotonEnergy_J(E);
+    const double N = ((static_cast<WideReal>(s.AddedPhotons[i]) / S) * T) / D / A / 100;
     fp::Check(A, N);
     s.AddedPhotons[i] = N;
     w.AddPoint(Series::FastLineSeries6, s.AddedEnergy[i], s.AddedPhotons[i]);

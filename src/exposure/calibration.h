@@ -1,7 +1,7 @@
 // Exposure calibration: the click handler of the "Added" button.
 #pragma once
 
-#include "app/form.h"
+#include "spectrum/calc_context.h"
 
 namespace xray {
 
@@ -10,6 +10,6 @@ namespace xray {
 // is weighted by the energy its photons deposit in 1 cm of air, and the
 // spectrum is scaled so that the deposited energy matches the exposure.
 // Plots the result on FastLineSeries6 and writes its total into EditPhtn.
-void ButtonAddedClick(Form& form);
+void ButtonAddedClick(const CalcContext& calc);
 
 }  // namespace xray

@@ -11,34 +11,34 @@
 #include "numeric/fp_errors.h"
 #include "numeric/messages.h"
 #include "numeric/number_text.h"
+#include "numeric/wide_real.h"
 #include "tables/lookup.h"
 
 namespace xray {
 
 namespace {
 
-using L = long double;
 
 // Model constants (nearest extended values of the decimals).
 constexpr double kFirstPhotonEnergy_keV = 15;
 constexpr double kGridStep_keV = 0.5;                    // photon and electron energy steps
-constexpr L kTungstenZSquared = 74.0L * 74;              // atomic number of tungsten, squared
-constexpr L kElectronRestEnergy_keV = 511;
+constexpr WideReal kTungstenZSquared = 74.0L * 74;              // atomic number of tungsten, squared
+constexpr WideReal kElectronRestEnergy_keV = 511;
 constexpr double kThomsonWhiddingtonCap_keV = 129;       // T above this reads the 129 keV row
-constexpr L kAngleDivisor = 180;                         // the typed angle / 180 goes to sin() as radians
+constexpr WideReal kAngleDivisor = 180;                         // the typed angle / 180 goes to sin() as radians
 constexpr double kKLineThreshold_kV = 70;                // K lines only above this tube voltage
-constexpr L kFirstInherentPass_mm = 0.7;                 // first inherent-filtration pass, mm Al
-constexpr L kMmPerCm = 10;
-constexpr L kReportThickness_cm = 0.25;                  // transmission shown in the report, cm Al
+constexpr WideReal kFirstInherentPass_mm = 0.7;                 // first inherent-filtration pass, mm Al
+constexpr WideReal kMmPerCm = 10;
+constexpr WideReal kReportThickness_cm = 0.25;                  // transmission shown in the report, cm Al
 
 // Tungsten K lines: bin thresholds (keV) and their shares of the line amount
 // (Kalpha2, Kalpha1, Kbeta1, Kbeta2); the shares add up to kKLineShareSum.
 struct KLine {
   double threshold_keV;
-  L share;
+  WideReal share;
 };
 constexpr std::array<KLine, 4> kKLines = {{{58, 0.4L}, {59, 0.6L}, {67, 0.338L}, {69, 0.086L}}};
-constexpr L kKLineShareSum = 1.424L;
+constexpr WideReal kKLineShareSum = 1.424L;
 
 // Cross-section polynomial in u = E/T, summed left to right.
 double CrossSectionPolynomial(double u) {
@@ -46,7 +46,7 @@ double CrossSectionPolynomial(double u) {
 }
 
 // Empirical stopping term D(T) = 1036.1 exp(-0.04695 T) + 202.41, T in keV.
-L StoppingTerm(double T) { return 1036.1L * std::exp(-0.04695L * T) + 202.41L; }
+WideReal StoppingTerm(double T) { return 1036.1L * std::exp(-0.04695L * T) + 202.41L; }
 
 // The parts of an electron step that depend on the electron energy T alone
 // (with the run's V, tungsten density and angle), computed in the order the
@@ -54,9 +54,9 @@ L StoppingTerm(double T) { return 1036.1L * std::exp(-0.04695L * T) + 202.41L; }
 struct ElectronTerms {
   double C;          // Thomson-Whiddington constant
   double d;          // depth term ((V^2 - T^2) / (rhoW 1000 C)) 100
-  L z_squared_per_T; // 74^2 / T
-  L relativistic;    // T/511 + 1
-  L stopping;        // D(T)
+  WideReal z_squared_per_T; // 74^2 / T
+  WideReal relativistic;    // T/511 + 1
+  WideReal stopping;        // D(T)
 };
 
 // One row of the electron-step listing: T, muW, A and the running sum N.
@@ -73,7 +73,7 @@ void AppendListing(std::string& out, const std::vector<ListingRow>& rows) {
 
 class Synthesis {
  public:
-  explicit Synthesis(Form& form) : form_(form), w_(form.window), s_(form.store) {}
+  explicit Synthesis(const CalcContext& calc) : calc_(calc), w_(calc.window), s_(calc.store) {}
 
   void Run() {
     fp::Clear();
@@ -109,9 +109,9 @@ class Synthesis {
   void Bremsstrahlung() {
     int i = 0;
     for (double E = kFirstPhotonEnergy_keV; E <= V_; E += kGridStep_keV, ++i) {
-      const double mu_w = LookupLogLog(form_.tables, Memo::MemokeVWu, E);
+      const double mu_w = LookupLogLog(calc_.tables, Memo::MemokeVWu, E);
       double N = 0;
-      if (form_.fast) {
+      if (calc_.fast) {
         // The flags are read once for the whole bin. Should anything have gone
         // wrong, the bin is run again step by step, checking after each, so
         // that the error is the one the first faulty step raises.
@@ -145,11 +145,11 @@ class Synthesis {
     listing_.clear();
     double N = 0;
     for (double T = E; T <= V_; T += kGridStep_keV) {
-      const double u = static_cast<L>(E) / T;
+      const double u = static_cast<WideReal>(E) / T;
       const double P = CrossSectionPolynomial(u);
       const ElectronTerms& t = Terms(T);
       // Linear attenuation mu_w rho_w over the path d / S to the surface.
-      const double A = ExpRoundedToDouble(-(static_cast<L>(mu_w) * rho_w_) * t.d / angle_sine_);
+      const double A = ExpRoundedToDouble(-(static_cast<WideReal>(mu_w) * rho_w_) * t.d / angle_sine_);
       N = N + ((t.z_squared_per_T * P) * t.relativistic) / t.stopping * A;
       if (checked) fp::Check(A, N);
       listing_.push_back({T, mu_w, A, N});
@@ -162,7 +162,7 @@ class Synthesis {
   // each T on the grid is computed once per run, by the same expressions in the
   // same order, the first time a step reaches it.
   const ElectronTerms& Terms(double T) {
-    if (!form_.fast) {
+    if (!calc_.fast) {
       plain_terms_ = ComputeTerms(T);
       return plain_terms_;
     }
@@ -174,14 +174,14 @@ class Synthesis {
 
   ElectronTerms ComputeTerms(double T) {
     ElectronTerms t{};
-    t.C = LookupLinear(form_.tables, Memo::MemokeVC, T > kThomsonWhiddingtonCap_keV ? kThomsonWhiddingtonCap_keV : T);
-    if (!form_.fast || !angle_read_) {
+    t.C = LookupLinear(calc_.tables, Memo::MemokeVC, T > kThomsonWhiddingtonCap_keV ? kThomsonWhiddingtonCap_keV : T);
+    if (!calc_.fast || !angle_read_) {
       // The angle as typed, divided by 180 and taken as radians.
       const double theta = TextToFloat(w_.FieldText(Field::EditTAngl));
-      angle_sine_ = std::sin(static_cast<L>(theta) / kAngleDivisor);
+      angle_sine_ = std::sin(static_cast<WideReal>(theta) / kAngleDivisor);
       angle_read_ = true;
     }
-    t.d = ((static_cast<L>(V_) * V_ - static_cast<L>(T) * T) / (static_cast<L>(rho_w_) * 1000 * t.C)) * 100;
+    t.d = ((static_cast<WideReal>(V_) * V_ - static_cast<WideReal>(T) * T) / (static_cast<WideReal>(rho_w_) * 1000 * t.C)) * 100;
     fp::Check(t.d);  // a faulty depth term is never kept
     t.z_squared_per_T = kTungstenZSquared / T;
     t.relativistic = T / kElectronRestEnergy_keV + 1;
@@ -203,10 +203,10 @@ class Synthesis {
   // spectrum, shared among four bins.
   void CharacteristicLines() {
     if (!(V_ > kKLineThreshold_kV)) return;
-    const double k_percent = LookupLinear(form_.tables, Memo::MemoCX, V_);
+    const double k_percent = LookupLinear(calc_.tables, Memo::MemoCX, V_);
     double sigma = 0;
     for (int j = 0; j < s_.Count; ++j) sigma = sigma + s_.Photons[j];
-    const double K = ((((1 - static_cast<L>(k_percent) / 100) * sigma) * k_percent) / 100) / kKLineShareSum;
+    const double K = ((((1 - static_cast<WideReal>(k_percent) / 100) * sigma) * k_percent) / 100) / kKLineShareSum;
     fp::Check(sigma, K);
     for (const KLine& line : kKLines) {
       for (int j = 0; j < s_.Count; ++j) {
@@ -223,7 +223,7 @@ class Synthesis {
   // Step 2: energy-weighted sums to relative photon numbers.
   void ToPhotonNumbers() {
     for (int j = 0; j < s_.Count; ++j) {
-      const double p = static_cast<L>(s_.Photons[j]) / s_.Energy[j];
+      const double p = static_cast<WideReal>(s_.Photons[j]) / s_.Energy[j];
       fp::Check(p);
       s_.Photons[j] = p;
     }
@@ -234,7 +234,7 @@ class Synthesis {
   std::string Filtration() {
     for (int j = 0; j < s_.Count; ++j) {
       const double mu_l = AluminiumAttenuation(s_.Energy[j]);
-      const double p = std::exp(-static_cast<L>(mu_l) * kFirstInherentPass_mm / kMmPerCm) * s_.Photons[j];
+      const double p = std::exp(-static_cast<WideReal>(mu_l) * kFirstInherentPass_mm / kMmPerCm) * s_.Photons[j];
       fp::Check(p);
       s_.Photons[j] = p;
     }
@@ -243,13 +243,13 @@ class Synthesis {
       const double E = s_.Energy[j];
       const double mu_l = AluminiumAttenuation(E);
       const double inherent = TextToFloat(w_.FieldText(Field::EditInhrnt));
-      const double p = std::exp(((static_cast<L>(inherent) - kFirstInherentPass_mm) / kMmPerCm) * -static_cast<L>(mu_l)) *
+      const double p = std::exp(((static_cast<WideReal>(inherent) - kFirstInherentPass_mm) / kMmPerCm) * -static_cast<WideReal>(mu_l)) *
                        s_.Photons[j];
       fp::Check(p);
       s_.Photons[j] = p;
       const double added = TextToFloat(w_.FieldText(Field::EditAdd));
-      const double a = std::exp((static_cast<L>(added) / kMmPerCm) * -static_cast<L>(mu_l)) * s_.Photons[j];
-      const L transmission = std::exp(-static_cast<L>(mu_l) * kReportThickness_cm);
+      const double a = std::exp((static_cast<WideReal>(added) / kMmPerCm) * -static_cast<WideReal>(mu_l)) * s_.Photons[j];
+      const WideReal transmission = std::exp(-static_cast<WideReal>(mu_l) * kReportThickness_cm);
       fp::Check(a, transmission);
       s_.AddedPhotons[j] = a;
       s_.AddedEnergy[j] = E;
@@ -265,8 +265,8 @@ class Synthesis {
 
   // Linear attenuation coefficient of aluminium at E (keV), per cm.
   double AluminiumAttenuation(double E) {
-    const double mu_al = LookupLogLog(form_.tables, Memo::MemokeVAlu, E);
-    const double mu_l = static_cast<L>(mu_al) * rho_al_;
+    const double mu_al = LookupLogLog(calc_.tables, Memo::MemokeVAlu, E);
+    const double mu_l = static_cast<WideReal>(mu_al) * rho_al_;
     fp::Check(mu_l);
     return mu_l;
   }
@@ -278,14 +278,14 @@ class Synthesis {
       if (s_.Photons[j] > M) M = s_.Photons[j];
     }
     for (int j = 0; j < s_.Count; ++j) {
-      const double p = (static_cast<L>(s_.Photons[j]) / M) * 100;
+      const double p = (static_cast<WideReal>(s_.Photons[j]) / M) * 100;
       fp::Check(p);
       s_.Photons[j] = p;
       w_.AddPoint(Series::Series1, s_.Energy[j], s_.Photons[j]);
     }
   }
 
-  Form& form_;
+  const CalcContext& calc_;
   WindowServices& w_;
   SpectrumStore& s_;
   double V_ = 0;
@@ -302,6 +302,6 @@ class Synthesis {
 
 }  // namespace
 
-void ButtonSpectlClick(Form& form) { Synthesis(form).Run(); }
+void ButtonSpectlClick(const CalcContext& calc) { Synthesis(calc).Run(); }
 
 }  // namespace xray

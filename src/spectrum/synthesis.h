@@ -1,7 +1,7 @@
 // Spectrum synthesis: the click handler of the "Spectl" button.
 #pragma once
 
-#include "app/form.h"
+#include "spectrum/calc_context.h"
 
 namespace xray {
 
@@ -19,6 +19,6 @@ inline constexpr double kHighestRunnableVoltage_kV = 1000.0;
 // percent on Series1, presses "Added" to calibrate the added-filtration spectrum,
 // and leaves the spectrum report on the clipboard. After each photon energy the
 // clipboard holds that energy's electron-step listing.
-void ButtonSpectlClick(Form& form);
+void ButtonSpectlClick(const CalcContext& calc);
 
 }  // namespace xray

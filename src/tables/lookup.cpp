@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "numeric/fp_errors.h"
+#include "numeric/wide_real.h"
 
 namespace xray {
 
@@ -11,9 +12,8 @@ namespace {
 // The interpolation every lookup shares, in extended precision: the quotient
 // first, then the product, then the sum; the result is stored as a double.
 double Interpolate(const Row& lo, const Row& up, double t) {
-  using L = long double;
-  const L f = (static_cast<L>(t) - lo.x) / (static_cast<L>(up.x) - lo.x);
-  const double y = f * (static_cast<L>(up.y) - lo.y) + lo.y;
+  const WideReal f = (static_cast<WideReal>(t) - lo.x) / (static_cast<WideReal>(up.x) - lo.x);
+  const double y = f * (static_cast<WideReal>(up.y) - lo.y) + lo.y;
   fp::Check(y);
   return y;
 }

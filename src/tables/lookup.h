@@ -2,8 +2,8 @@
 // base-10 log-log interpolation.
 #pragma once
 
-#include "app/controls.h"
 #include "tables/table_reader.h"
+#include "window/controls.h"
 
 namespace xray {
 

@@ -1,7 +1,7 @@
 // The window's creation handler: plots five reference tables on their charts.
 #pragma once
 
-#include "app/window_services.h"
+#include "window/window_services.h"
 
 namespace xray {
 

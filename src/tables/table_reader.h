@@ -17,8 +17,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/window_services.h"
 #include "tables/reference_table.h"
+#include "window/window_services.h"
 
 namespace xray {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "../test_support.h"
-#include "app/headless_window.h"
+#include "form/headless_window.h"
 #include "kerma_by_hand.h"
 #include "numeric/number_text.h"
 
@@ -130,19 +130,19 @@ TEST(BeamQualityOfTheStore, ReadsTheAluminiumDensityFieldAndTheAddedSpectrum) {
   HeadlessWindow window;
   window.Create();
   // Nothing synthesised yet: the store holds no bins.
-  EXPECT_EQ(test::ErrorOf([&] { MeasureAddedBeamQuality(window.form()); }), std::string(msg::kNoPhotons));
+  EXPECT_EQ(test::ErrorOf([&] { MeasureAddedBeamQuality(window.form().context()); }), std::string(msg::kNoPhotons));
 
   window.Click(Button::ButtonSpectl);
   ASSERT_TRUE(window.ErrorBoxes().empty());
-  const BeamQuality at_2_7 = MeasureAddedBeamQuality(window.form());
+  const BeamQuality at_2_7 = MeasureAddedBeamQuality(window.form().context());
   // Halving the density of the layers doubles the thickness they need, to the grid step.
   window.SetField(Field::EditDnsAl, "1.35");
-  const BeamQuality at_1_35 = MeasureAddedBeamQuality(window.form());
+  const BeamQuality at_1_35 = MeasureAddedBeamQuality(window.form().context());
   EXPECT_NEAR(at_1_35.hvl1_mm, 2 * at_2_7.hvl1_mm, 0.0011);
   EXPECT_EQ(at_1_35.mean_energy_keV, at_2_7.mean_energy_keV);
 
   window.SetField(Field::EditDnsAl, "abc");
-  EXPECT_EQ(test::ErrorOf([&] { MeasureAddedBeamQuality(window.form()); }), test::NotAFloat("abc"));
+  EXPECT_EQ(test::ErrorOf([&] { MeasureAddedBeamQuality(window.form().context()); }), test::NotAFloat("abc"));
 }
 
 TEST(BeamQualityArguments, EnergiesAndPhotonsMustPair) {

@@ -17,10 +17,10 @@
 #include <utility>
 #include <vector>
 
-#include "json_compare.h"
-#include "app/headless_window.h"
-#include "cli/session.h"
 #include "exposure/beam_quality.h"
+#include "form/headless_window.h"
+#include "form/session.h"
+#include "json_compare.h"
 #include "kerma_by_hand.h"
 #include "numeric/number_text.h"
 #include "run_process.h"

@@ -3,7 +3,7 @@
 #include <QTest>
 #include <cmath>
 
-#include "app/axis_labels.h"
+#include "gui/axis_labels.h"
 
 using xray::gui::AxisLimits;
 using xray::gui::AxisRange;

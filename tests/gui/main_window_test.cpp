@@ -20,8 +20,8 @@
 #include <cmath>
 #include <memory>
 
-#include "app/headless_window.h"
-#include "app/main_window.h"
+#include "form/headless_window.h"
+#include "gui/main_window.h"
 #include "tables/builtin_tables.h"
 
 using xray::Button;

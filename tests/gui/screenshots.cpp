@@ -12,7 +12,7 @@
 #include <QTest>
 #include <cstdio>
 
-#include "app/main_window.h"
+#include "gui/main_window.h"
 
 namespace {
 

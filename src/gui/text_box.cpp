@@ -1,4 +1,4 @@
-#include "app/text_box.h"
+#include "gui/text_box.h"
 
 #include <QEvent>
 #include <QFontMetricsF>
@@ -7,7 +7,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "app/window_services.h"
+#include "window/window_services.h"
 
 namespace xray::gui {
 

@@ -1,4 +1,4 @@
-#include "app/axis_labels.h"
+#include "gui/axis_labels.h"
 
 #include <algorithm>
 #include <array>

@@ -21,11 +21,11 @@
 #include <string>
 #include <vector>
 
-#include "app/charts.h"
-#include "app/form.h"
-#include "app/text_box.h"
-#include "app/window_look.h"
-#include "app/window_services.h"
+#include "form/form.h"
+#include "gui/charts.h"
+#include "gui/text_box.h"
+#include "gui/window_look.h"
+#include "window/window_services.h"
 
 class QChartView;
 class QScrollArea;

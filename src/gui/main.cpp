@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/main_window.h"
+#include "gui/main_window.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/form.h"
+#include "form/form.h"
 
 #include <exception>
 #include <functional>
@@ -36,11 +36,13 @@ std::optional<std::string> Form::Create() {
 
 std::optional<std::string> Form::Press(Button b) {
   switch (b) {
-    case Button::ButtonSpectl: return RunEvent([this] { ButtonSpectlClick(*this); });
-    case Button::ButtonAdded: return RunEvent([this] { ButtonAddedClick(*this); });
-    case Button::ButtonCalDQE: return RunEvent([this] { ButtonCalDQEClick(*this); });
+    case Button::ButtonSpectl: return RunEvent([this] { ButtonSpectlClick(context()); });
+    case Button::ButtonAdded: return RunEvent([this] { ButtonAddedClick(context()); });
+    case Button::ButtonCalDQE: return RunEvent([this] { ButtonCalDQEClick(context()); });
   }
   return std::nullopt;
 }
+
+void Form::PressAddedWithin() { ButtonAddedClick(context()); }
 
 }  // namespace xray

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/controls.h"
+#include "window/controls.h"
 
 namespace xray {
 

@@ -1,8 +1,7 @@
-#include "app/headless_window.h"
+#include "form/headless_window.h"
 
 #include <utility>
 
-#include "exposure/calibration.h"
 #include "tables/builtin_tables.h"
 
 namespace xray {
@@ -67,7 +66,7 @@ void HeadlessWindow::AddPoint(Series s, double x, double y) {
   points.insert(points.begin() + static_cast<std::ptrdiff_t>(at), Point{x, y});
 }
 
-void HeadlessWindow::PressButtonAdded() { ButtonAddedClick(form_); }
+void HeadlessWindow::PressButtonAdded() { form_.PressAddedWithin(); }
 
 void HeadlessWindow::SetClipboardText(std::string_view text) {
   clipboard_ = std::string(text);

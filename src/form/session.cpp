@@ -1,4 +1,4 @@
-#include "cli/session.h"
+#include "form/session.h"
 
 #include <nlohmann/json.hpp>
 

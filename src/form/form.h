@@ -9,10 +9,11 @@
 #include <optional>
 #include <string>
 
-#include "app/controls.h"
-#include "app/window_services.h"
+#include "spectrum/calc_context.h"
 #include "spectrum/spectrum_store.h"
 #include "tables/table_reader.h"
+#include "window/controls.h"
+#include "window/window_services.h"
 
 namespace xray {
 
@@ -32,6 +33,13 @@ struct Form {
   // does: an error ends the handler and is returned as the text of its box.
   std::optional<std::string> Create();
   std::optional<std::string> Press(Button b);
+
+  // Runs ButtonAddedClick from inside a running handler ("Spectl" presses
+  // "Added" before it goes on): its errors propagate to that handler.
+  void PressAddedWithin();
+
+  // What the handlers work on: this window's services, tables and store.
+  CalcContext context() { return {window, tables, store, fast}; }
 
   WindowServices& window;
   SpectrumStore store;

@@ -17,10 +17,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/axis_labels.h"
-#include "app/controls.h"
-#include "app/window_look.h"
-#include "app/window_services.h"
+#include "gui/axis_labels.h"
+#include "gui/window_look.h"
+#include "window/controls.h"
+#include "window/window_services.h"
 
 class QAbstractAxis;
 class QCategoryAxis;

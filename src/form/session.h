@@ -9,8 +9,8 @@
 #include <variant>
 #include <vector>
 
-#include "app/controls.h"
-#include "app/headless_window.h"
+#include "form/headless_window.h"
+#include "window/controls.h"
 
 namespace xray {
 

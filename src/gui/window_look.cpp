@@ -1,4 +1,4 @@
-#include "app/window_look.h"
+#include "gui/window_look.h"
 
 #include <QStringList>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "app/window_services.h"
+#include "window/window_services.h"
 
 namespace xray {
 

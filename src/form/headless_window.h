@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/form.h"
-#include "app/window_services.h"
+#include "form/form.h"
+#include "window/window_services.h"
 
 namespace xray {
 

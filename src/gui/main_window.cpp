@@ -1,4 +1,4 @@
-#include "app/main_window.h"
+#include "gui/main_window.h"
 
 #include <QApplication>
 #include <QChartView>
@@ -14,8 +14,7 @@
 #include <new>
 #include <set>
 
-#include "app/headless_window.h"
-#include "exposure/calibration.h"
+#include "form/headless_window.h"
 #include "numeric/calc_error.h"
 #include "numeric/messages.h"
 #include "tables/builtin_tables.h"
@@ -396,6 +395,6 @@ void TForm1::AddPoint(Series s, double x, double y) {
 
 // The nested press runs the handler itself, not through Form::Press, so that an
 // error ends "Spectl" too and reaches the one box of the outer event.
-void TForm1::PressButtonAdded() { xray::ButtonAddedClick(form_); }
+void TForm1::PressButtonAdded() { form_.PressAddedWithin(); }
 
 void TForm1::SetClipboardText(std::string_view text) { QGuiApplication::clipboard()->setText(FromUtf8(text)); }

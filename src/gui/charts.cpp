@@ -1,4 +1,4 @@
-#include "app/charts.h"
+#include "gui/charts.h"
 
 #include <QApplication>
 #include <QCategoryAxis>
