@@ -1,5 +1,10 @@
 #include "measure/measure_error.h"
 
+#include <charconv>
+#include <cmath>
+
+#include "numeric/number_text.h"
+
 namespace xray::measure {
 
 std::string FillMessage(std::string_view message, std::initializer_list<std::string_view> args) {
@@ -19,6 +24,19 @@ std::string FillMessage(std::string_view message, std::initializer_list<std::str
 
 void Fail(std::string_view message, std::initializer_list<std::string_view> args) {
   throw MeasureError(FillMessage(message, args));
+}
+
+std::string NumberText(double value, int significant) {
+  if (!std::isfinite(value)) return value != value ? "NaN" : (value > 0 ? "inf" : "-inf");
+  // Rounded through the shortest decimal of that many digits, so the number
+  // text shows exactly those digits (no 0.30000000000000004).
+  // std::to_chars and std::from_chars ignore the locale, as the program's
+  // number text does.
+  char buffer[64];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, significant - 1);
+  double rounded = value;
+  std::from_chars(buffer, end.ptr, rounded, std::chars_format::scientific);
+  return FloatToText(rounded);
 }
 
 }  // namespace xray::measure

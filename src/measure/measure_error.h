@@ -25,6 +25,10 @@ std::string FillMessage(std::string_view message, std::initializer_list<std::str
 // Throws the MeasureError of the filled template.
 [[noreturn]] void Fail(std::string_view message, std::initializer_list<std::string_view> args = {});
 
+// A number for a message or a caption: rounded to the given significant
+// digits, written with "." as every number of the program is ("2.98", "0.1").
+std::string NumberText(double value, int significant = 6);
+
 namespace msg {
 
 // Files. The first "%s" is always the file name.
@@ -40,12 +44,13 @@ inline constexpr std::string_view kDicomFrames = "'%s' holds %s frames; give eac
 inline constexpr std::string_view kBadTiff = "'%s': the TIFF file cannot be read: %s";
 inline constexpr std::string_view kBadPgm = "'%s': the PGM header is malformed or the file is cut short";
 inline constexpr std::string_view kNotSixteenBit = "'%s' holds %s-bit pixels; a 16-bit image is needed";
-inline constexpr std::string_view kNotGrey = "'%s' is a colour image (%s samples per pixel); a greyscale image is needed";
+inline constexpr std::string_view kNotGrey = "'%s' is a colour image (%s); a greyscale image is needed";
 inline constexpr std::string_view kFloatPixels = "'%s' holds floating-point pixels; 16-bit integer pixels are needed";
 inline constexpr std::string_view kRawSize =
     "'%s' holds %s bytes, but a %sx%s raw image of 16-bit pixels after %s header bytes needs %s";
 inline constexpr std::string_view kRawDimensions = "raw images need a width and a height of at least 1 pixel";
 inline constexpr std::string_view kEmptyImage = "'%s' holds no pixels";
+inline constexpr std::string_view kTooLarge = "'%s' is %sx%s pixels, more than the %s pixels an image may have here";
 
 // Geometry and parameters.
 inline constexpr std::string_view kRegionOutside =

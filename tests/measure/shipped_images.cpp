@@ -1,0 +1,48 @@
+#include "shipped_images.h"
+
+#include "image_files.h"
+#include "image_generator.h"
+
+namespace xray::measure::test {
+
+std::vector<ShippedImage> ShippedImages() {
+  // A 3-degree edge of an ideal counting detector behind a Gaussian blur of
+  // 0.5 pixel, 10,000 quanta on the bright side and 1,000 behind the edge.
+  EdgeSpec edge;
+  edge.width = 128;
+  edge.height = 128;
+  edge.tilt_deg = kShippedEdgeTiltDeg;
+  edge.sigma_px = kShippedEdgeSigmaPx;
+  edge.seed = 12;
+  Image edge_image = EdgeImage(edge);
+  ToLinearResponse(edge_image, kShippedGain, kShippedDarkOffset);
+
+  // Flat fields of the same detector: white Poisson noise.
+  auto flat = [](std::uint64_t seed) {
+    FlatSpec spec;
+    spec.width = 256;
+    spec.height = 256;
+    spec.mean = kShippedFlatQuanta;
+    spec.noise = FlatSpec::Noise::kPoisson;
+    spec.seed = seed;
+    Image image = FlatImage(spec);
+    ToLinearResponse(image, kShippedGain, kShippedDarkOffset);
+    return image;
+  };
+
+  DicomOptions dicom;
+  dicom.transfer = "jpeg-ls";
+  dicom.imager_pixel_spacing = kShippedPitchMm;
+  TiffOptions tiff;
+  tiff.deflate = true;
+  tiff.resolution = 10 / kShippedPitchMm;  // pixels per centimetre
+  tiff.resolution_unit = 3;
+  return {
+      {"edge.dcm", edge_image, true, [dicom](const std::string& p, const Image& i) { WriteDicom(p, i, dicom); }},
+      {"edge.pgm", edge_image, false, [](const std::string& p, const Image& i) { WritePgm(p, i); }},
+      {"flat1.tif", flat(21), true, [tiff](const std::string& p, const Image& i) { WriteTiff(p, i, tiff); }},
+      {"flat2.tif", flat(22), true, [tiff](const std::string& p, const Image& i) { WriteTiff(p, i, tiff); }},
+  };
+}
+
+}  // namespace xray::measure::test
