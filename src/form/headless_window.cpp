@@ -60,12 +60,6 @@ void HeadlessWindow::AppendMemoLine(Memo m, std::string_view line) {
   ++memo.revision;
 }
 
-void HeadlessWindow::AddPoint(Series s, double x, double y) {
-  auto& points = series_[Index(s)];
-  const std::size_t at = AscendingInsertPosition(points.size(), x, [&](std::size_t k) { return points[k].x; });
-  points.insert(points.begin() + static_cast<std::ptrdiff_t>(at), Point{x, y});
-}
-
 void HeadlessWindow::PressButtonAdded() { form_.PressAddedWithin(); }
 
 void HeadlessWindow::SetClipboardText(std::string_view text) {

@@ -33,7 +33,7 @@ class HeadlessWindow final : public WindowServices {
 
   // The state a person sees.
   const std::vector<std::string>& Lines(Memo m) const { return memos_[Index(m)].lines; }
-  const std::vector<Point>& Points(Series s) const { return series_[Index(s)]; }
+  const std::vector<Point>& Points(Series s) const { return series_[Index(s)].Points(); }
   const std::optional<std::string>& Clipboard() const { return clipboard_; }
   // Every error box shown so far, its text with the final period.
   const std::vector<std::string>& ErrorBoxes() const { return errors_; }
@@ -50,8 +50,8 @@ class HeadlessWindow final : public WindowServices {
   void ClearMemo(Memo m) override;
   void AppendMemoLine(Memo m, std::string_view line) override;
   std::uint64_t MemoRevision(Memo m) const override { return memos_[Index(m)].revision; }
-  void ClearSeries(Series s) override { series_[Index(s)].clear(); }
-  void AddPoint(Series s, double x, double y) override;
+  void ClearSeries(Series s) override { series_[Index(s)].Clear(); }
+  void AddPoint(Series s, double x, double y) override { series_[Index(s)].Add(Point{x, y}); }
   void PressButtonAdded() override;
   void SetClipboardText(std::string_view text) override;
 
@@ -63,7 +63,7 @@ class HeadlessWindow final : public WindowServices {
 
   std::array<std::string, kFieldCount> fields_;
   std::array<MemoState, kMemoCount> memos_;
-  std::array<std::vector<Point>, kSeriesCount> series_;
+  std::array<AscendingPoints, kSeriesCount> series_;
   std::optional<std::string> clipboard_;
   std::size_t clipboard_writes_ = 0;
   std::vector<std::string> errors_;

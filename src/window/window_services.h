@@ -69,6 +69,38 @@ std::size_t AscendingInsertPosition(std::size_t count, double x, XAt x_at) {
   return lo;
 }
 
+// The points of one chart series, kept as AddPoint promises, in O(n log n) for
+// n points added in any order (inserting each into a sorted array would move
+// the whole array for every point of a descending table).
+//
+// Add() appends; a point that is not below the last one simply goes to the
+// end. Points() sorts in the points added since the last read: stable-sorted
+// by x, then merged after the kept points of equal x. That is exactly the order
+// of inserting each point in turn at AscendingInsertPosition, which is the
+// order of a stable sort by x of all the points in the order they were added.
+// Once a NaN abscissa has been added (no handler passes one) every later point
+// is inserted one at a time, so that even the order among unordered values is
+// that of AscendingInsertPosition.
+//
+// Points() is const for its readers but settles the pending points in place:
+// not for use from two threads at once.
+class AscendingPoints {
+ public:
+  void Clear();
+  void Add(Point p);
+  // Every point, in ascending x.
+  const std::vector<Point>& Points() const;
+  std::size_t size() const { return points_.size() + pending_.size(); }
+  bool empty() const { return size() == 0; }
+
+ private:
+  void Settle() const;
+
+  mutable std::vector<Point> points_;   // in their kept order
+  mutable std::vector<Point> pending_;  // added since, in the order added
+  bool one_by_one_ = false;             // a NaN abscissa is among the points
+};
+
 // The first kMaxLineChars code points of a UTF-8 line (bytes that are not
 // valid UTF-8 count as one character each).
 std::string_view ClipLine(std::string_view line);

@@ -6,9 +6,13 @@
 // and show the same state, to the bit, with the speed-ups on and off.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iterator>
+#include <limits>
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -82,6 +86,40 @@ const std::string& TwoRowsThenTenMegabytesOfJunk() {
 // are part of its text.
 const std::string& GammaInTenMegabytesOfSpaces() {
   static const std::string text = std::string(kTenMegabytes / 2, ' ') + "1023.75" + std::string(kTenMegabytes / 2, ' ');
+  return text;
+}
+
+// The rows of HundredThousandRows in descending frequency, each frequency
+// twice (Wiener spectrum 2, then 3), and the same rows stable-sorted by
+// frequency: the charts keep their points in that order, whatever the table's.
+double DescendingFrequency(int k) { return ManyRowsFrequency(kHundredThousand / 2 - 1 - k); }
+std::string WienerRows(const std::vector<std::pair<double, const char*>>& rows) {
+  std::string t = "c/mm\tWS\n";
+  for (const auto& [u, ws] : rows) t += FloatToText(u) + "\t" + ws + "\n";
+  return t;
+}
+const std::string& HundredThousandRowsDescendingInPairs() {
+  static const std::string text = [] {
+    std::vector<std::pair<double, const char*>> rows;
+    for (int k = 0; k < kHundredThousand / 2; ++k) {
+      rows.emplace_back(DescendingFrequency(k), "2");
+      rows.emplace_back(DescendingFrequency(k), "3");
+    }
+    return WienerRows(rows);
+  }();
+  return text;
+}
+const std::string& HundredThousandRowsInPairsSorted() {
+  static const std::string text = [] {
+    // Line 1 takes no part in DQE(u): it stays first, its pair is the last frequency.
+    std::vector<std::pair<double, const char*>> rows = {{DescendingFrequency(0), "2"}};
+    for (int k = kHundredThousand / 2 - 1; k >= 1; --k) {
+      rows.emplace_back(DescendingFrequency(k), "2");
+      rows.emplace_back(DescendingFrequency(k), "3");
+    }
+    rows.emplace_back(DescendingFrequency(0), "3");
+    return WienerRows(rows);
+  }();
   return text;
 }
 
@@ -242,6 +280,34 @@ std::vector<HostileCase> Cases() {
                << "row " << k;
          }
        }},
+      // The charts sort the points in; equal frequencies keep the table's order.
+      {"HundredThousandRowsDescendingWithEqualFrequencies",
+       {kFluence, Paste(Memo::MemoWS, HundredThousandRowsDescendingInPairs), Press(Button::ButtonCalDQE)},
+       {},
+       [](HeadlessWindow& w) {
+         const auto& neq = w.Lines(Memo::MemoNEQ);
+         ASSERT_EQ(neq.size(), static_cast<std::size_t>(kHundredThousand));
+         EXPECT_EQ(neq[1], NeqRowFor(FloatToText(DescendingFrequency(0)) + "\t3", {kFluence})) << "table order";
+         HeadlessWindow sorted;
+         Play(sorted, {kFluence, Paste(Memo::MemoWS, HundredThousandRowsInPairsSorted), Press(Button::ButtonCalDQE)});
+         ASSERT_EQ(w.Points(Series::FastLineSeries7).size(), static_cast<std::size_t>(kHundredThousand - 1));
+         EXPECT_TRUE(w.Points(Series::FastLineSeries7) == sorted.Points(Series::FastLineSeries7));
+         EXPECT_TRUE(w.Points(Series::FastLineSeries8) == sorted.Points(Series::FastLineSeries8));
+       }},
+      // FormCreate plots a table pasted in descending energy as the built-in one.
+      {"TungstenTableUpsideDown",
+       {[](HeadlessWindow& w) {
+          std::vector<std::string> lines = w.Lines(Memo::MemokeVWu);
+          std::reverse(lines.begin() + 1, lines.end());
+          w.SetMemoLines(Memo::MemokeVWu, lines);
+          w.Create();
+        }},
+       {},
+       [](HeadlessWindow& w) {
+         HeadlessWindow built_in;
+         built_in.Create();
+         EXPECT_EQ(w.Points(Series::FastLineSeries1), built_in.Points(Series::FastLineSeries1));
+       }},
       {"TenMegabytesOfRowsLongerThanALine",
        {kFluence, Paste(Memo::MemoWS, TenMegabytesOfLongRows), Press(Button::ButtonCalDQE)},
        {},
@@ -313,5 +379,64 @@ TEST_P(HostileInput, GivesItsResultOrErrorBoxWithOrWithoutSpeedups) {
 
 INSTANTIATE_TEST_SUITE_P(Window, HostileInput, ::testing::ValuesIn(Cases()),
                          [](const ::testing::TestParamInfo<HostileCase>& info) { return info.param.name; });
+
+// ---- Chart points added in any order ------------------------------------------
+
+// The points' y in the order a series holds them; y numbers the points in the
+// order they were added, so that the order shows even among equal x.
+std::vector<double> Order(const std::vector<Point>& points) {
+  std::vector<double> ys;
+  for (const Point& p : points) ys.push_back(p.y);
+  return ys;
+}
+
+// Abscissae with ties, both zeros, infinities and the extremes of the doubles.
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kAbscissae[] = {-1, -0.0, 0.0, 0.5, 1, 2, kInf, -kInf, 1e308, 5e-324};
+
+TEST(AscendingPoints, KeepTheOrderOfAStableSortByXHoweverTheyArrive) {
+  std::mt19937 random(20240611);
+  for (int trial = 0; trial < 3000; ++trial) {
+    AscendingPoints series;
+    std::vector<Point> added;
+    const unsigned n = random() % 48;
+    for (unsigned k = 0; k < n; ++k) {
+      const Point p{kAbscissae[random() % std::size(kAbscissae)], static_cast<double>(k)};
+      series.Add(p);
+      added.push_back(p);
+      std::vector<Point> sorted = added;
+      std::stable_sort(sorted.begin(), sorted.end(), [](const Point& a, const Point& b) { return a.x < b.x; });
+      // Reads between additions, as a chart redrawn during a run would.
+      if (random() % 6 == 0 || k + 1 == n) {
+        ASSERT_EQ(Order(series.Points()), Order(sorted)) << "trial " << trial;
+      }
+    }
+    series.Clear();
+    EXPECT_TRUE(series.empty());
+    EXPECT_TRUE(series.Points().empty());
+  }
+}
+
+// NaN is not ordered: there the series keeps the order of inserting each point
+// at AscendingInsertPosition in turn, as the window always has.
+TEST(AscendingPoints, WithANanAbscissaInsertOneAtATimeAsBefore) {
+  std::mt19937 random(7);
+  constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+  for (int trial = 0; trial < 3000; ++trial) {
+    AscendingPoints series;
+    std::vector<Point> one_at_a_time;
+    const unsigned n = random() % 32;
+    for (unsigned k = 0; k < n; ++k) {
+      const Point p{random() % 5 == 0 ? kNan : kAbscissae[random() % std::size(kAbscissae)], static_cast<double>(k)};
+      series.Add(p);
+      const std::size_t at = AscendingInsertPosition(one_at_a_time.size(), p.x,
+                                                     [&](std::size_t i) { return one_at_a_time[i].x; });
+      one_at_a_time.insert(one_at_a_time.begin() + static_cast<std::ptrdiff_t>(at), p);
+      if (random() % 6 == 0 || k + 1 == n) {
+        ASSERT_EQ(Order(series.Points()), Order(one_at_a_time)) << "trial " << trial;
+      }
+    }
+  }
+}
 
 }  // namespace
