@@ -1,5 +1,6 @@
 #include "form/headless_window.h"
 
+#include <iterator>
 #include <utility>
 
 #include "tables/builtin_tables.h"
@@ -32,6 +33,14 @@ void HeadlessWindow::Create() {
 
 void HeadlessWindow::Click(Button b) {
   if (auto box = form_.Press(b)) errors_.push_back(std::move(*box));
+}
+
+std::vector<std::string> HeadlessWindow::TakeErrorBoxes(std::size_t first) {
+  if (first >= errors_.size()) return {};
+  std::vector<std::string> taken(std::make_move_iterator(errors_.begin() + static_cast<std::ptrdiff_t>(first)),
+                                 std::make_move_iterator(errors_.end()));
+  errors_.resize(first);
+  return taken;
 }
 
 void HeadlessWindow::SetMemoText(Memo m, std::string_view text) { SetMemoLines(m, SplitLines(text)); }

@@ -37,6 +37,8 @@ class HeadlessWindow final : public WindowServices {
   const std::optional<std::string>& Clipboard() const { return clipboard_; }
   // Every error box shown so far, its text with the final period.
   const std::vector<std::string>& ErrorBoxes() const { return errors_; }
+  // Hands over the error boxes from the first-th on, and forgets them.
+  std::vector<std::string> TakeErrorBoxes(std::size_t first = 0);
   // How many times a text was put on the clipboard.
   std::size_t ClipboardWrites() const { return clipboard_writes_; }
 

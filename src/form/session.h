@@ -27,8 +27,9 @@ struct PressStep {
 };
 using SessionStep = std::variant<SetFieldStep, SetMemoStep, PressStep>;
 
-// Input that is not a JSON array of known steps; the message is one line and
-// names the step.
+// Input that is not a JSON array of known steps (a number beyond the double
+// range is bad JSON), or a session whose error boxes pass
+// kMaxSessionErrorBytes; the message is one line and names the step.
 class SessionInputError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -47,8 +48,16 @@ struct SessionResult {
   std::vector<SessionError> errors;
 };
 
+// The most text the error boxes of one session may hold, all together: each
+// box quotes the whole text of a field, so a long text and many presses would
+// otherwise pile up without bound (and print at most 6 bytes per byte, "\u0000"
+// for a NUL). Far above any real session.
+inline constexpr std::size_t kMaxSessionErrorBytes = std::size_t{256} << 20;
+
 // Plays the steps on a window that has been created (FormCreate run); every
-// error box is recorded with the index of its step.
+// error box is recorded with the index of its step, and handed over from the
+// window to the result (boxes shown before stay in the window). Throws
+// SessionInputError once the boxes pass kMaxSessionErrorBytes.
 SessionResult PlaySession(HeadlessWindow& window, const std::vector<SessionStep>& steps);
 
 // Creates a window from its built-in definition, runs FormCreate and plays the steps.

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "form/headless_window.h"
+#include "form/session.h"
 #include "numeric/messages.h"
 #include "numeric/number_text.h"
 #include "test_support.h"
@@ -379,6 +380,58 @@ TEST_P(HostileInput, GivesItsResultOrErrorBoxWithOrWithoutSpeedups) {
 
 INSTANTIATE_TEST_SUITE_P(Window, HostileInput, ::testing::ValuesIn(Cases()),
                          [](const ::testing::TestParamInfo<HostileCase>& info) { return info.param.name; });
+
+// ---- Session steps --------------------------------------------------------------
+
+struct BadSessionCase {
+  std::string name;
+  std::string json;
+  std::string message;
+};
+
+void PrintTo(const BadSessionCase& c, std::ostream* os) { *os << c.name; }
+
+class HostileSession : public ::testing::TestWithParam<BadSessionCase> {};
+
+// Refused before anything runs, with one line; never another exception.
+TEST_P(HostileSession, IsRefusedWithOneLineNamingTheProblem) {
+  const BadSessionCase& c = GetParam();
+  try {
+    ParseSessionSteps(c.json);
+    ADD_FAILURE() << "accepted";
+  } catch (const SessionInputError& e) {
+    EXPECT_EQ(e.what(), c.message);
+  }
+}
+
+std::string Nested(std::size_t depth) { return std::string(depth, '[') + std::string(depth, ']'); }
+
+std::string ManyKeys(std::size_t n) {
+  std::string keys;
+  for (std::size_t k = n; k > 0; --k) keys += "\"key" + std::to_string(k) + "\": [" + std::to_string(k) + "], ";
+  return R"([{"press": "ButtonSpectl", )" + keys + R"("set": "EditkV"}])";
+}
+
+const std::string kOverflow406 = "bad JSON: [json.exception.out_of_range.406] number overflow parsing ";
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, HostileSession,
+    ::testing::Values(
+        BadSessionCase{"NumberBeyondTheDoubleRange", "[1e400]", kOverflow406 + "'1e400'"},
+        BadSessionCase{"NumberBeyondTheDoubleRangeInAStep", R"([{"set": "EditkV", "text": "1", "x": -1e999}])",
+                       kOverflow406 + "'-1e999'"},
+        // Bad JSON anywhere is what is said, even after a bad step.
+        BadSessionCase{"NumberBeyondTheDoubleRangeAfterABadStep", R"([{"press": 1}, 2e308])", kOverflow406 + "'2e308'"},
+        BadSessionCase{"IntegerBeyondTheDoubleRange", "[" + std::string(400, '9') + "]",
+                       kOverflow406 + "'" + std::string(400, '9') + "'"},
+        BadSessionCase{"AMillionNestedArrays", Nested(1000000),
+                       R"(step 0: a step must be an object with "set" and "text", or "press")"},
+        // Of many unknown keys the one first by name is named, whatever their order.
+        BadSessionCase{"ManyUnknownKeys", R"([{"press": "ButtonSpectl", "zz": 1, "aa": [1, {"b": 2}]}])",
+                       R"(step 0: unknown key "aa")"},
+        BadSessionCase{"AHundredThousandKeysAndBothSetAndPress", ManyKeys(100000),
+                       R"(step 0: a step has exactly one of "set" or "press")"}),
+    [](const ::testing::TestParamInfo<BadSessionCase>& info) { return info.param.name; });
 
 // ---- Chart points added in any order ------------------------------------------
 
