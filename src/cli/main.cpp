@@ -3,6 +3,8 @@
 //   xraycalc-cli session [FILE]    JSON steps in, the whole window state out
 //   xraycalc-cli spectrum [...]    the spectrum, its fluence and beam quality
 //   xraycalc-cli dqe [...]         NEQ(u) and DQE(u)
+//   xraycalc-cli mtf IMAGE [...]   the MTF measured from an edge image
+//   xraycalc-cli nnps IMAGE...     the Wiener spectrum measured from flat fields
 //
 // Exit status: 0 done, 1 the window would have shown an error box (printed on
 // standard error exactly as the box shows it), 2 bad options or input.
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/measure_commands.h"
 
 namespace {
 
@@ -29,14 +32,16 @@ constexpr const char* kCalcFooter =
 // The one-line usage of each subcommand, shown after an error in its options.
 std::string Usage(const CLI::App* sub) {
   const std::string name = sub ? sub->get_name() : "";
+  if (std::string measure = MeasureCommands::Usage(sub); !measure.empty()) return measure;
   std::string spectrum_options;
   for (const FieldOption& f : kSpectrumOptions) spectrum_options += " [" + std::string(f.option) + " TEXT]";
   if (name == "session") return "usage: xraycalc-cli session [--table NAME=FILE]... [FILE|-]";
   if (name == "spectrum") return "usage: xraycalc-cli spectrum" + spectrum_options + " [--table NAME=FILE]...";
   if (name == "dqe") {
-    return "usage: xraycalc-cli dqe [--gamma TEXT] [--fluence TEXT |" + spectrum_options + "] [--table NAME=FILE]...";
+    return "usage: xraycalc-cli dqe [--gamma TEXT] [--fluence TEXT |" + spectrum_options +
+           "] [--table NAME=FILE]... [--edge IMAGE] [--flat IMAGE...] [IMAGE OPTIONS]";
   }
-  return "usage: xraycalc-cli {session|spectrum|dqe} [OPTIONS]   (xraycalc-cli SUBCOMMAND --help)";
+  return "usage: xraycalc-cli {session|spectrum|dqe|mtf|nnps} [OPTIONS]   (xraycalc-cli SUBCOMMAND --help)";
 }
 
 void AddTableOption(CLI::App* sub, std::vector<std::string>& tables) {
@@ -116,6 +121,7 @@ int main(int argc, char** argv) {
   const std::vector<CLI::Option*> dqe_spectrum_options = AddSpectrumOptions(dqe, dqe_texts);
   AddTableOption(dqe, table_args);
   dqe->footer(kCalcFooter);
+  const MeasureCommands measure(app, dqe);  // mtf, nnps, and dqe's --edge and --flat
 
   try {
     app.parse(argc, argv);
@@ -130,6 +136,7 @@ int main(int argc, char** argv) {
     const CLI::App* sub = parsed.empty() ? nullptr : parsed.front();
     return BadInputExit(std::string(e.what()) + "\n" + Usage(sub));
   }
+  if (measure.parsed()) return Finish(measure.Run());
   // A given fluence leaves the spectrum unused: its options would be silently ignored.
   for (const CLI::Option* o : dqe_spectrum_options) {
     if (fluence_option->count() > 0 && o->count() > 0) {
@@ -141,6 +148,7 @@ int main(int argc, char** argv) {
   std::vector<MemoPaste> tables;
   try {
     for (const std::string& t : table_args) tables.push_back(ReadTableOption(t));
+    measure.AddDqeTables(gamma, tables);
   } catch (const BadInput& e) {
     return BadInputExit(e.what());
   }

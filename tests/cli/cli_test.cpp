@@ -533,8 +533,8 @@ TEST_P(CliBadOptions, ExitTwoWithAUsageLine) {
 INSTANTIATE_TEST_SUITE_P(
     Options, CliBadOptions,
     ::testing::Values(
-        BadOptionsCase{"no_subcommand", {}, "usage: xraycalc-cli {session|spectrum|dqe}"},
-        BadOptionsCase{"unknown_subcommand", {"frobnicate"}, "usage: xraycalc-cli {session|spectrum|dqe}"},
+        BadOptionsCase{"no_subcommand", {}, "usage: xraycalc-cli {session|spectrum|dqe|mtf|nnps}"},
+        BadOptionsCase{"unknown_subcommand", {"frobnicate"}, "usage: xraycalc-cli {session|spectrum|dqe|mtf|nnps}"},
         BadOptionsCase{"option_before_subcommand", {"--kv", "80", "spectrum"}, "usage: xraycalc-cli spectrum "},
         BadOptionsCase{"unknown_option", {"spectrum", "--bogus"}, "usage: xraycalc-cli spectrum "},
         BadOptionsCase{"missing_value", {"spectrum", "--kv"}, "usage: xraycalc-cli spectrum "},
