@@ -1,7 +1,11 @@
 #include "cli/commands.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -24,11 +28,21 @@ constexpr std::string_view kDqeHeader = "cycles/mm\tNEQ(mm^-2)\tDQE(%)";
 
 std::string SystemReason(int error) { return std::strerror(error); }
 
+[[noreturn]] void TooLarge(const std::string& shown_name) {
+  throw BadInput(shown_name + " holds more than 256 MiB, the most a table or a session may hold");
+}
+
 std::string ReadStream(std::FILE* f, const std::string& shown_name) {
   std::string text;
+  struct stat st {};
+  if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    if (static_cast<std::uintmax_t>(st.st_size) > kMaxInputBytes) TooLarge(shown_name);
+    text.reserve(static_cast<std::size_t>(st.st_size));
+  }
   char buffer[1 << 16];
   for (;;) {
     const std::size_t n = std::fread(buffer, 1, sizeof buffer, f);
+    if (n > kMaxInputBytes - text.size()) TooLarge(shown_name);
     text.append(buffer, n);
     if (n < sizeof buffer) break;
   }
@@ -148,6 +162,47 @@ Outcome RunSpectrum(const SpectrumTexts& fields, const std::vector<MemoPaste>& t
   AppendRow(o.out, {kHvl1Label, FloatToText(quality.hvl1_mm)});
   AppendRow(o.out, {kHvl2Label, FloatToText(quality.hvl2_mm)});
   return o;
+}
+
+namespace {
+
+// Ends the program by the default action of SIGPIPE, whatever the action or
+// mask it inherited: the shell then shows status 141 and no message.
+[[noreturn]] void EndAtClosedPipe() {
+  std::signal(SIGPIPE, SIG_DFL);
+  sigset_t pipe;
+  sigemptyset(&pipe);
+  sigaddset(&pipe, SIGPIPE);
+  sigprocmask(SIG_UNBLOCK, &pipe, nullptr);
+  std::raise(SIGPIPE);
+  std::_Exit(128 + SIGPIPE);
+}
+
+}  // namespace
+
+int WriteOutcome(const Outcome& o) {
+  errno = 0;
+  std::fwrite(o.out.data(), 1, o.out.size(), stdout);
+  const int status = EndStandardOutput(o.status);
+  if (status == kExitWriteFailed) return status;
+  std::fwrite(o.err.data(), 1, o.err.size(), stderr);
+  return status;
+}
+
+int EndStandardOutput(int status) {
+  // errno still holds the reason of a write that failed before.
+  int error = std::ferror(stdout) ? errno : 0;
+  if (std::fflush(stdout) != 0 && error == 0) error = errno;
+  if (error == 0 && std::ferror(stdout)) error = EIO;
+  if (error == 0) return status;
+  if (error == EPIPE) EndAtClosedPipe();
+  std::fprintf(stderr, "xraycalc-cli: cannot write standard output: %s\n", std::strerror(error));
+  return kExitWriteFailed;
+}
+
+int OutOfMemoryExit() {
+  std::fputs("xraycalc-cli: out of memory\n", stderr);
+  return kExitOutOfMemory;
 }
 
 Outcome RunDqe(const SpectrumTexts& fields, const std::string& gamma, const std::optional<std::string>& fluence,

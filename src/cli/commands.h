@@ -20,6 +20,8 @@ namespace xray::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitCalcError = 1;  // the window would have shown an error box
 inline constexpr int kExitBadInput = 2;   // bad options, unreadable file, bad session input
+inline constexpr int kExitWriteFailed = 3;  // standard output could not be written
+inline constexpr int kExitOutOfMemory = 4;  // memory ran out outside the window's handlers
 
 // What to print and how to end.
 struct Outcome {
@@ -35,8 +37,13 @@ class BadInput : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The most a file or standard input may hold: far above any real table or
+// session, and a bound on what endless input (/dev/zero) costs.
+inline constexpr std::size_t kMaxInputBytes = std::size_t{256} << 20;
+
 // The whole content of the file, or of standard input for "-". Throws BadInput
-// naming the file and the system's reason.
+// naming the file and the system's reason, or the size limit when the input
+// holds more than kMaxInputBytes.
 std::string ReadInput(const std::string& path);
 
 // The text boxes --table may replace: the seven reference tables.
@@ -82,5 +89,20 @@ Outcome RunSpectrum(const SpectrumTexts& fields, const std::vector<MemoPaste>& t
 // the given fields computes it first. Columns of frequency, NEQ and DQE.
 Outcome RunDqe(const SpectrumTexts& fields, const std::string& gamma, const std::optional<std::string>& fluence,
                const std::vector<MemoPaste>& tables);
+
+// Prints the outcome, its standard output and then its standard error, and
+// returns the status to exit with: the outcome's, or kExitWriteFailed when its
+// standard output did not reach the file (see EndStandardOutput).
+int WriteOutcome(const Outcome& o);
+
+// Flushes standard output after text went there (help, version, an outcome)
+// and returns status when it all arrived. A write that failed (a full disk, a
+// closed descriptor) is said in one line on standard error, and the status is
+// kExitWriteFailed. A reader that has gone (a closed pipe) ends the program as
+// it ends any filter: quietly, by SIGPIPE, even when SIGPIPE was ignored.
+int EndStandardOutput(int status);
+
+// "xraycalc-cli: out of memory" on standard error; returns kExitOutOfMemory.
+int OutOfMemoryExit();
 
 }  // namespace xray::cli

@@ -7,12 +7,16 @@
 //   xraycalc-cli nnps IMAGE...     the Wiener spectrum measured from flat fields
 //
 // Exit status: 0 done, 1 the window would have shown an error box (printed on
-// standard error exactly as the box shows it), 2 bad options or input.
+// standard error exactly as the box shows it), 2 bad options or input (or more
+// than 256 MiB of it), 3 standard output could not be written, 4 out of memory.
+// A closed pipe ends the program quietly, by SIGPIPE, as it ends any filter.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <iostream>
+#include <new>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -27,7 +31,8 @@ using namespace xray::cli;
 constexpr const char* kProgram = "xraycalc-cli";
 constexpr const char* kCalcFooter =
     "Exit status: 0 done; 1 a calculation error, printed on standard error exactly as the window's error box "
-    "shows it; 2 bad options or an unreadable file.";
+    "shows it; 2 bad options, or a file that cannot be read or holds more than 256 MiB; 3 standard output could "
+    "not be written; 4 out of memory.";
 
 // The one-line usage of each subcommand, shown after an error in its options.
 std::string Usage(const CLI::App* sub) {
@@ -67,25 +72,21 @@ std::vector<CLI::Option*> AddSpectrumOptions(CLI::App* sub, SpectrumTexts& texts
   return options;
 }
 
-int Finish(const Outcome& o) {
-  std::fwrite(o.out.data(), 1, o.out.size(), stdout);
-  std::fflush(stdout);
-  std::fwrite(o.err.data(), 1, o.err.size(), stderr);
-  return o.status;
-}
+int Finish(const Outcome& o) { return WriteOutcome(o); }
 
 int BadInputExit(const std::string& message) { return Finish(Outcome{kExitBadInput, {}, std::string(kProgram) + ": " + message + "\n"}); }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv) try {
   CLI::App app{"The X-ray imaging calculator without its window: tube spectra, fluence, beam quality, NEQ and DQE.",
                kProgram};
   app.set_version_flag("--version", std::string(kProgram) + " " + XRAYCALC_VERSION);
   app.require_subcommand(1);
   app.footer(
       "Exit status: 0 done; 1 a calculation error (spectrum, dqe: the window's error box, on standard error); "
-      "2 bad options, an unreadable file or bad session input.");
+      "2 bad options, an unreadable file, more than 256 MiB of input or bad session input; 3 standard output "
+      "could not be written; 4 out of memory. A closed pipe ends the program quietly (SIGPIPE).");
 
   std::vector<std::string> table_args;
 
@@ -97,8 +98,9 @@ int main(int argc, char** argv) {
   AddTableOption(session, table_args);
   session->footer(
       "Exit status: 0 the steps ran (error boxes they raised are listed in \"errors\"); 2 the input is not a "
-      "JSON array of known steps, or a file cannot be read (one line on standard error, nothing on standard "
-      "output).");
+      "JSON array of known steps, a file cannot be read or holds more than 256 MiB, or the error boxes pass "
+      "256 MiB of text (one line on standard error, nothing on standard output); 3 standard output could not be "
+      "written; 4 out of memory.");
 
   CLI::App* spectrum = app.add_subcommand(
       "spectrum", "Press \"Spectl\": the tube spectrum behind inherent and added filtration, its fluence, mean "
@@ -126,11 +128,11 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
+    return EndStandardOutput(app.exit(e));
   } catch (const CLI::CallForAllHelp& e) {
-    return app.exit(e);
+    return EndStandardOutput(app.exit(e));
   } catch (const CLI::CallForVersion& e) {
-    return app.exit(e);
+    return EndStandardOutput(app.exit(e));
   } catch (const CLI::ParseError& e) {
     const auto parsed = app.get_subcommands();
     const CLI::App* sub = parsed.empty() ? nullptr : parsed.front();
@@ -156,4 +158,8 @@ int main(int argc, char** argv) {
   if (session->parsed()) return Finish(RunSession(session_file, tables));
   if (spectrum->parsed()) return Finish(RunSpectrum(spectrum_texts, tables));
   return Finish(RunDqe(dqe_texts, gamma, fluence, tables));
+} catch (const std::bad_alloc&) {
+  return OutOfMemoryExit();
+} catch (const std::length_error&) {  // a size beyond what a string or array can hold
+  return OutOfMemoryExit();
 }

@@ -5,8 +5,12 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
+#include <csignal>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -176,7 +180,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadSessionCase{"press_a_field", R"([{"set": "EditkV", "text": "60"}, {"press": "EditkV"}])",
                        "xraycalc-cli session: step 1: cannot press 'EditkV': it is not a button"},
         BadSessionCase{"unknown_key", R"([{"press": "ButtonSpectl", "twice": true}])",
-                       "xraycalc-cli session: step 0: unknown key \"twice\""}),
+                       "xraycalc-cli session: step 0: unknown key \"twice\""},
+        BadSessionCase{"number_beyond_the_double_range", "[1e400]",
+                       "xraycalc-cli session: bad JSON: [json.exception.out_of_range.406] number overflow parsing "
+                       "'1e400'"},
+        BadSessionCase{"number_beyond_the_double_range_in_a_step",
+                       R"([{"set": "EditkV", "text": "60", "x": -1e999}, {"press": "ButtonSpectl"}])",
+                       "xraycalc-cli session: bad JSON: [json.exception.out_of_range.406] number overflow parsing "
+                       "'-1e999'"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ErrorInSessionCase {
@@ -569,6 +580,121 @@ TEST(CliHelp, VersionIsTheProjects) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, std::string("xraycalc-cli ") + XRAYCALC_VERSION + "\n");
   EXPECT_EQ(r.err, "");
+}
+
+// ---------------------------------------------------------------- failures around the calculation
+
+// The command line started by a shell running script, in which "$0" "$@" is
+// the command line with args: for redirections, limits and signal actions.
+ProcessResult CliInShell(const std::string& script, const std::vector<std::string>& args,
+                         std::string_view stdin_text = "", test::StdoutTo stdout_to = test::StdoutTo::kFile) {
+  std::vector<std::string> shell_args = {"-c", script, XRAYCALC_CLI};
+  shell_args.insert(shell_args.end(), args.begin(), args.end());
+  return test::RunProcess("/bin/sh", shell_args, stdin_text, stdout_to);
+}
+
+struct OutputCase {
+  const char* name;
+  std::vector<std::string> args;
+  int status;  // when standard output takes what is written
+};
+
+// Every kind of run that prints, and two that print nothing on standard output.
+const OutputCase kOutputCases[] = {
+    {"session", {"session", "-"}, 0},    {"spectrum", {"spectrum", "--kv", "70", "--added", "21"}, 0},
+    {"dqe", {"dqe"}, 0},                 {"help", {"--help"}, 0},
+    {"session_help", {"session", "-h"}, 0}, {"version", {"--version"}, 0},
+    {"calc_error", {"spectrum", "--kv", "abc"}, 1}, {"bad_option", {"spectrum", "--bogus"}, 2},
+};
+
+TEST(CliOutput, AFailedWriteIsReportedAndExitsThree) {
+  struct Sink {
+    const char* redirection;
+    int error;
+  };
+  for (const Sink& sink : {Sink{"> /dev/full", ENOSPC}, Sink{">&-", EBADF}}) {
+    for (const OutputCase& c : kOutputCases) {
+      const std::string what = std::string(c.name) + " " + sink.redirection;
+      const ProcessResult r = CliInShell(std::string("exec \"$0\" \"$@\" ") + sink.redirection, c.args, "[]");
+      if (c.status != 0) {  // nothing was to be written: nothing was lost
+        EXPECT_EQ(r.status, c.status) << what;
+        EXPECT_EQ(r.err.find("standard output"), std::string::npos) << what << ": " << r.err;
+        continue;
+      }
+      EXPECT_EQ(r.status, 3) << what;
+      EXPECT_EQ(r.err, std::string("xraycalc-cli: cannot write standard output: ") + std::strerror(sink.error) + "\n")
+          << what;
+    }
+  }
+}
+
+// As with any filter ("yes | head -1"): SIGPIPE ends the program, which a shell
+// shows as status 141 without a word; also when SIGPIPE came in ignored.
+TEST(CliOutput, AReaderThatHasGoneEndsTheProgramQuietlyBySigpipe) {
+  for (const char* script : {"exec \"$0\" \"$@\"", "trap '' PIPE; exec \"$0\" \"$@\""}) {
+    for (const OutputCase& c : kOutputCases) {
+      if (c.status != 0) continue;
+      const ProcessResult r = CliInShell(script, c.args, "[]", test::StdoutTo::kClosedPipe);
+      EXPECT_EQ(r.signal, SIGPIPE) << c.name << " after " << script << ": status " << r.status;
+      EXPECT_EQ(r.err, "") << c.name << " after " << script;
+    }
+  }
+}
+
+// Input is read up to 256 MiB, far above any real table or session.
+TEST(CliInput, MoreThan256MiBIsRefusedEndlessInputToo) {
+  constexpr std::uintmax_t kLimit = std::uintmax_t{256} << 20;
+  const ScratchFiles files;
+  const std::string at_limit = files.Write("at_limit.json", "");
+  const std::string past_limit = files.Write("past_limit.json", "");
+  std::filesystem::resize_file(at_limit, kLimit);  // NUL bytes, sparse
+  std::filesystem::resize_file(past_limit, kLimit + 1);
+  const std::string too_large = " holds more than 256 MiB, the most a table or a session may hold\n";
+  struct Case {
+    std::string script;
+    std::vector<std::string> args;
+    std::string err;
+  };
+  const std::string run = "exec \"$0\" \"$@\"";
+  for (const Case& c : {Case{run, {"session", "/dev/zero"}, "xraycalc-cli session: '/dev/zero'" + too_large},
+                        Case{run + " < /dev/zero", {"session"}, "xraycalc-cli session: standard input" + too_large},
+                        Case{run, {"dqe", "--table", "MemoWS=/dev/zero"},
+                             "xraycalc-cli: --table MemoWS=/dev/zero: '/dev/zero'" + too_large},
+                        Case{run, {"session", past_limit}, "xraycalc-cli session: '" + past_limit + "'" + too_large},
+                        // At the limit the file is read, and its NULs are no JSON.
+                        Case{run, {"session", at_limit}, "xraycalc-cli session: bad JSON: "}}) {
+    const ProcessResult r = CliInShell(c.script, c.args);
+    ExpectBadInput(r, c.args.back());
+    EXPECT_TRUE(StartsWith(r.err, c.err)) << r.err;
+  }
+}
+
+TEST(CliInput, RunningOutOfMemoryIsAnErrorMessage) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves far more address space than the limit here leaves";
+#endif
+  // 150 MB of address space: the endless input runs out of memory before it
+  // reaches the size limit.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"session", "/dev/zero"}, {"spectrum", "--table", "MemokeVWu=/dev/zero"}}) {
+    const ProcessResult r = CliInShell("ulimit -v 150000 && exec \"$0\" \"$@\"", args);
+    EXPECT_EQ(r.status, 4) << args[0];
+    EXPECT_EQ(r.out, "") << args[0];
+    EXPECT_EQ(r.err, "xraycalc-cli: out of memory\n") << args[0];
+  }
+}
+
+// Every "DQE(u)" box quotes the whole gamma: 1 MiB of it that is no number,
+// pressed 300 times, would pile up 300 MiB of boxes (and print them). The 256th
+// box, at step 2 + 255, passes the 256 MiB limit.
+TEST(CliSession, ErrorBoxesPast256MiBAreRefused) {
+  json steps = json::array({{{"set", "EditPhtn"}, {"text", "250000"}}, {{"set", "EditG"}, {"text", std::string(1 << 20, 'x')}}});
+  for (int k = 0; k < 300; ++k) steps.push_back({{"press", "ButtonCalDQE"}});
+  const ProcessResult r = Cli({"session"}, steps.dump());
+  ExpectBadInput(r, "piled-up boxes");
+  EXPECT_EQ(r.err,
+            "xraycalc-cli session: step 257: the error boxes of the session pass 256 MiB of text, the most a session "
+            "may show; the session is refused\n");
 }
 
 }  // namespace

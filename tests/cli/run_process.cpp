@@ -43,7 +43,7 @@ struct ScratchDir {
 }  // namespace
 
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
-                         std::string_view stdin_text) {
+                         std::string_view stdin_text, StdoutTo stdout_to) {
   ScratchDir dir;
   const std::string in = (dir.path / "stdin").string();
   const std::string out = (dir.path / "stdout").string();
@@ -53,7 +53,14 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  int dead_pipe[2] = {-1, -1};
+  if (stdout_to == StdoutTo::kClosedPipe) {
+    if (pipe2(dead_pipe, O_CLOEXEC) != 0) throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
+    close(dead_pipe[0]);
+    posix_spawn_file_actions_adddup2(&actions, dead_pipe[1], 1);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  }
   posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
 
   std::vector<char*> argv;
@@ -64,6 +71,7 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
   pid_t pid = 0;
   const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
+  if (dead_pipe[1] >= 0) close(dead_pipe[1]);
   if (spawned != 0) throw std::runtime_error("cannot start " + program + ": " + std::strerror(spawned));
 
   int wstatus = 0;
@@ -72,6 +80,7 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
   }
   ProcessResult r;
   r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+  r.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
   r.out = Slurp(out);
   r.err = Slurp(err);
   return r;
