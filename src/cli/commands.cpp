@@ -9,7 +9,7 @@
 #include <cstring>
 #include <memory>
 
-#include "exposure/beam_quality.h"
+#include "form/beam_summary.h"
 #include "form/headless_window.h"
 #include "numeric/calc_error.h"
 #include "numeric/number_text.h"
@@ -141,9 +141,9 @@ Outcome RunSpectrum(const SpectrumTexts& fields, const std::vector<MemoPaste>& t
   window->Click(Button::ButtonSpectl);
   if (!window->ErrorBoxes().empty()) return ErrorBoxes(*window);
 
-  BeamQuality quality;
+  BeamSummary summary;
   try {
-    quality = MeasureAddedBeamQuality(window->form().context());
+    summary = SummarizeBeam(window->form().context());
   } catch (const CalcError& e) {
     return Outcome{kExitCalcError, {}, BoxText(e.message()) + "\n"};
   }
@@ -157,10 +157,10 @@ Outcome RunSpectrum(const SpectrumTexts& fields, const std::vector<MemoPaste>& t
     AppendRow(o.out, {FloatToText(inherent[i].x), FloatToText(inherent[i].y), FloatToText(added[i].y)});
   }
   o.out += '\n';
-  AppendRow(o.out, {kFluenceLabel, window->FieldText(Field::EditPhtn)});
-  AppendRow(o.out, {kMeanEnergyLabel, FloatToText(quality.mean_energy_keV)});
-  AppendRow(o.out, {kHvl1Label, FloatToText(quality.hvl1_mm)});
-  AppendRow(o.out, {kHvl2Label, FloatToText(quality.hvl2_mm)});
+  AppendRow(o.out, {kFluenceLabel, FloatToText(summary.fluence_per_mm2)});
+  AppendRow(o.out, {kMeanEnergyLabel, FloatToText(summary.quality.mean_energy_keV)});
+  AppendRow(o.out, {kHvl1Label, FloatToText(summary.quality.hvl1_mm)});
+  AppendRow(o.out, {kHvl2Label, FloatToText(summary.quality.hvl2_mm)});
   return o;
 }
 
