@@ -18,7 +18,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -58,10 +57,17 @@ std::vector<unsigned char> Head(const std::string& path, std::size_t n) {
 }
 
 std::vector<unsigned char> WholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) Fail(msg::kCannotOpen, {path, std::strerror(errno)});
-  std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) Fail(msg::kCannotOpen, {path, std::strerror(errno)});
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!f) Fail(msg::kCannotOpen, {path, std::strerror(errno)});
+  std::vector<unsigned char> bytes;
+  std::size_t size = 0;
+  for (;;) {
+    bytes.resize(std::max<std::size_t>(size * 2, 1 << 16));
+    size += std::fread(bytes.data() + size, 1, bytes.size() - size, f.get());
+    if (size < bytes.size()) break;
+  }
+  if (std::ferror(f.get())) Fail(msg::kCannotOpen, {path, std::strerror(errno)});
+  bytes.resize(size);
   return bytes;
 }
 
@@ -78,11 +84,13 @@ Image ReadRaw(const std::string& path, const RawLayout& layout) {
     Fail(msg::kRawSize, {path, std::to_string(size), Str(layout.width), Str(layout.height),
                          std::to_string(layout.offset), std::to_string(layout.offset + data)});
   }
-  std::ifstream in(path, std::ios::binary);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!f) Fail(msg::kCannotOpen, {path, std::strerror(errno)});
   std::vector<unsigned char> bytes(data);
-  in.seekg(static_cast<std::streamoff>(layout.offset));
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(data));
-  if (!in) Fail(msg::kCannotOpen, {path, std::strerror(errno)});
+  if (std::fseek(f.get(), static_cast<long>(layout.offset), SEEK_SET) != 0 ||
+      std::fread(bytes.data(), 1, data, f.get()) != data) {
+    Fail(msg::kCannotOpen, {path, std::strerror(errno)});
+  }
   Image image = EmptyImage(path, layout.width, layout.height);
   for (std::size_t i = 0; i < image.pixels.size(); ++i) image.pixels[i] = bytes[2 * i] | (bytes[2 * i + 1] << 8);
   return image;
