@@ -127,6 +127,12 @@ void AddGammaOption(CLI::App* sub, std::string& gamma) {
       ->capture_default_str();
 }
 
+// The library's message, with the option that mends it where there is one.
+std::string MessageOf(const MeasureError& e) {
+  const std::string message = e.what();
+  return message == msg::kNoPitch ? message + " with --pitch MM" : message;
+}
+
 Outcome Failed(const char* command, const std::string& message) {
   return Outcome{kExitBadInput, {}, std::string("xraycalc-cli ") + command + ": " + message + "\n"};
 }
@@ -192,7 +198,7 @@ Outcome MeasureCommands::Run() const {
   } catch (const BadInput& e) {
     return Failed(command, e.what());
   } catch (const MeasureError& e) {
-    return Failed(command, e.what());
+    return Failed(command, MessageOf(e));
   }
 }
 
@@ -220,7 +226,7 @@ void MeasureCommands::AddDqeTables(const std::string& gamma_text, std::vector<Me
     try {
       mtf = MeasureEdge(*dqe_edge_, g, RegionOption("--edge-roi", edge_roi_));
     } catch (const MeasureError& e) {
-      throw BadInput(std::string("--edge: ") + e.what());
+      throw BadInput("--edge: " + MessageOf(e));
     }
   }
   std::optional<NnpsResult> nnps;
@@ -231,7 +237,7 @@ void MeasureCommands::AddDqeTables(const std::string& gamma_text, std::vector<Me
     try {
       nnps = MeasureFlats(dqe_flat_files_, g, RegionOption("--flat-roi", flat_roi_), axis);
     } catch (const MeasureError& e) {
-      throw BadInput(std::string("--flat: ") + e.what());
+      throw BadInput("--flat: " + MessageOf(e));
     }
   }
   if (mtf && nnps && !(nnps->frequency.back() < mtf->frequency.back())) {

@@ -148,7 +148,7 @@ TEST(CliMeasure, BadImagesAndOptionsEndWithOneLineAndStatus2) {
       {{"mtf", dir.Path("notes.txt")}, "xraycalc-cli mtf: '" + dir.Path("notes.txt") + "' is not a DICOM"},
       {{"mtf", dir.Path("missing.dcm")}, "xraycalc-cli mtf: cannot read '" + dir.Path("missing.dcm") + "': "},
       {{"mtf", dir.Path("flat.pgm"), "--pitch", "0.1"}, "xraycalc-cli mtf: no straight edge found"},
-      {{"mtf", Data("edge.pgm")}, "xraycalc-cli mtf: the image gives no pixel pitch"},
+      {{"mtf", Data("edge.pgm")}, "xraycalc-cli mtf: the image gives no pixel pitch; give it in mm with --pitch MM"},
       {{"mtf", edge, "--roi", "0,0,200,100"}, "xraycalc-cli mtf: the region 0,0,200,100 (x,y,width,height)"},
       {{"mtf", edge, "--roi", "1,2,3"}, "xraycalc-cli mtf: --roi 1,2,3: expected X,Y,WIDTH,HEIGHT"},
       {{"mtf", edge, "--pitch", "0,1"}, "xraycalc-cli mtf: --pitch: '0,1' is not a number"},
