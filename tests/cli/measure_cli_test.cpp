@@ -74,13 +74,17 @@ TEST(CliMtf, ShippedEdgeGivesItsAnalyticMtfFromZeroToBeyondNyquist) {
     EXPECT_NEAR(row.y, EdgeMtf(row.x * kShippedPitchMm, kShippedEdgeSigmaPx, kShippedEdgeTiltDeg), 0.03) << row.x;
   }
   // The same pixels in a PGM, which states no pitch: the same table once the pitch is given.
-  const ProcessResult pgm = Cli({"mtf", Data("edge.pgm"), "--pitch", "0.1"});
+  const ScratchDir dir;
+  WritePgm(dir.Path("edge.pgm"), ShippedImages().front().image);
+  const ProcessResult pgm = Cli({"mtf", dir.Path("edge.pgm"), "--pitch", "0.1"});
   EXPECT_EQ(pgm.status, 0) << pgm.err;
   EXPECT_EQ(pgm.out, r.out);
+  ExpectBadInput(Cli({"mtf", dir.Path("edge.pgm")}),
+                 "xraycalc-cli mtf: the image gives no pixel pitch; give it in mm with --pitch MM", "no pitch");
 }
 
 TEST(CliNnps, ShippedFlatsGiveThePoissonLevelOnTheDqePagesScale) {
-  const ProcessResult r = Cli({"nnps", Data("flat1.tif"), Data("flat2.tif"), "--dark-offset", "100"});
+  const ProcessResult r = Cli({"nnps", Data("flat1.dcm"), Data("flat2.dcm"), "--dark-offset", "100"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
   const std::vector<std::string> lines = Lines(r.out);
@@ -98,7 +102,7 @@ TEST(CliNnps, ShippedFlatsGiveThePoissonLevelOnTheDqePagesScale) {
   for (std::size_t i = 1; i < rows.size(); ++i) sum += rows[i].y;
   EXPECT_NEAR(sum / 32, truth, 0.1 * truth);
 
-  const ProcessResult nnps = Cli({"nnps", Data("flat1.tif"), Data("flat2.tif"), "--dark-offset", "100", "--unscaled"});
+  const ProcessResult nnps = Cli({"nnps", Data("flat1.dcm"), Data("flat2.dcm"), "--dark-offset", "100", "--unscaled"});
   ASSERT_EQ(nnps.status, 0) << nnps.err;
   const std::vector<Row> plain = Rows(nnps.out);
   for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_NEAR(rows[i].y, g * g * plain[i].y, 1e-5 * rows[i].y);
@@ -110,7 +114,7 @@ TEST(CliDqe, MeasuredTablesEqualThePrintedOnes) {
   const ScratchDir dir;
   const ProcessResult mtf = Cli({"mtf", Data("edge.dcm")});
   const ProcessResult nnps =
-      Cli({"nnps", Data("flat1.tif"), Data("flat2.tif"), "--dark-offset", "100", "--axis", "horizontal"});
+      Cli({"nnps", Data("flat1.dcm"), Data("flat2.dcm"), "--dark-offset", "100", "--axis", "horizontal"});
   ASSERT_EQ(mtf.status, 0);
   ASSERT_EQ(nnps.status, 0);
   std::ofstream(dir.Path("mtf.txt")) << mtf.out;
@@ -118,7 +122,7 @@ TEST(CliDqe, MeasuredTablesEqualThePrintedOnes) {
   const ProcessResult pasted = Cli({"dqe", "--fluence", "10000", "--table", "MemoMTF=" + dir.Path("mtf.txt"),
                                     "--table", "MemoWS=" + dir.Path("ws.txt")});
   const ProcessResult measured = Cli({"dqe", "--fluence", "10000", "--edge", Data("edge.dcm"), "--flat",
-                                      Data("flat1.tif"), Data("flat2.tif"), "--dark-offset", "100"});
+                                      Data("flat1.dcm"), Data("flat2.dcm"), "--dark-offset", "100"});
   ASSERT_EQ(measured.status, 0) << measured.err;
   EXPECT_EQ(measured.err, "");
   EXPECT_EQ(measured.out, pasted.out);
@@ -139,7 +143,7 @@ TEST(CliMeasure, BadImagesAndOptionsEndWithOneLineAndStatus2) {
   WriteTiff(dir.Path("fine.tif"), FlatImage(flat), fine);
   WriteRaw(dir.Path("flat.raw"), FlatImage(flat));
   const std::string edge = Data("edge.dcm");
-  const std::string flat1 = Data("flat1.tif");
+  const std::string flat1 = Data("flat1.dcm");  // 256 x 256
   struct Bad {
     std::vector<std::string> args;
     std::string starts;
@@ -148,7 +152,6 @@ TEST(CliMeasure, BadImagesAndOptionsEndWithOneLineAndStatus2) {
       {{"mtf", dir.Path("notes.txt")}, "xraycalc-cli mtf: '" + dir.Path("notes.txt") + "' is not a DICOM"},
       {{"mtf", dir.Path("missing.dcm")}, "xraycalc-cli mtf: cannot read '" + dir.Path("missing.dcm") + "': "},
       {{"mtf", dir.Path("flat.pgm"), "--pitch", "0.1"}, "xraycalc-cli mtf: no straight edge found"},
-      {{"mtf", Data("edge.pgm")}, "xraycalc-cli mtf: the image gives no pixel pitch; give it in mm with --pitch MM"},
       {{"mtf", edge, "--roi", "0,0,200,100"}, "xraycalc-cli mtf: the region 0,0,200,100 (x,y,width,height)"},
       {{"mtf", edge, "--roi", "1,2,3"}, "xraycalc-cli mtf: --roi 1,2,3: expected X,Y,WIDTH,HEIGHT"},
       {{"mtf", edge, "--pitch", "0,1"}, "xraycalc-cli mtf: --pitch: '0,1' is not a number"},

@@ -17,7 +17,7 @@ namespace xray::measure::test {
 inline constexpr double kShippedFlatQuanta = 100;
 inline constexpr double kShippedPitchMm = 0.1;
 // Pixel value = kShippedGain * quanta + kShippedDarkOffset.
-inline constexpr double kShippedGain = 4;
+inline constexpr double kShippedGain = 1;
 inline constexpr double kShippedDarkOffset = 100;
 // The blur of the shipped edge (pixels) and its tilt (degrees).
 inline constexpr double kShippedEdgeSigmaPx = 0.5;
@@ -25,8 +25,7 @@ inline constexpr double kShippedEdgeTiltDeg = 3;
 
 struct ShippedImage {
   std::string file;    // name under tests/measure/data
-  Image image;         // the pixels the file holds
-  bool has_pitch;      // whether the file states kShippedPitchMm
+  Image image;         // the pixels the file holds; the file states kShippedPitchMm
   std::function<void(const std::string& path, const Image& image)> write;
 };
 
