@@ -1,15 +1,17 @@
 // Program entry: the application object, the main window Form1, the message loop.
 //
-// The program has no command-line options of its own (Qt's own, such as
-// -platform, still work) and sets no application title: Qt's default, the
-// program file's name without its extension, stands on the task bar and as
-// the caption of error boxes. Floating-point faults need no setting-up here:
+// The program takes one argument, a document to open (`xraycalc FILE`), and
+// no options of its own (Qt's own, such as -platform, still work and are taken
+// out of the arguments first). It sets no application title: Qt's default,
+// the program file's name without its extension, stands on the task bar and
+// as the caption of error boxes. Floating-point faults need no setting-up here:
 // the calculation core reads them from the status flags after each step.
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 
 #include "gui/main_window.h"
+#include "gui/workbench.h"
 
 namespace {
 
@@ -51,7 +53,13 @@ int main(int argc, char* argv[]) {
   qInstallMessageHandler(previous);
 
   TForm1 Form1;  // builds the window and runs FormCreate
+  // The menu bar, the status bar and the documents around the client area.
+  xray::gui::Workbench workbench(Form1, TForm1::ShowErrorBox);
   Form1.show();
+  // A document named on the command line (the desktop passes the file a
+  // person opened) is opened in the window; one that cannot be opened shows
+  // why and leaves the window as it started.
+  if (argc > 1) workbench.documents().OpenFile(QString::fromLocal8Bit(argv[1]));
   app.exec();
   return 0;
 }

@@ -314,7 +314,8 @@ void TForm1::SetTabOrder() {
 
 // ---------------------------------------------------------------- events
 
-void TForm1::RunEvent(const std::function<std::optional<std::string>()>& event) noexcept {
+void TForm1::RunEvent(const std::function<std::optional<std::string>()>& event,
+                      std::optional<xray::Button> button) noexcept {
   std::optional<std::string> box;
   try {
     box = event();
@@ -327,6 +328,7 @@ void TForm1::RunEvent(const std::function<std::optional<std::string>()>& event) 
   }
   try {
     ShowChangedSeries();
+    if (button) emit ButtonRun(*button, !box);
     if (box) error_box_(this, QString::fromStdString(*box));
   } catch (...) {
     // Out of memory while drawing or showing the box: the window stays as it is.
@@ -347,20 +349,30 @@ void TForm1::ShowChangedSeries() {
   for (ChartBox* chart : touched) chart->Rescale(points_);
 }
 
+void TForm1::ResetToStartUp() {
+  for (Field f : xray::kAllFields) SetFieldText(f, xray::DefaultFieldText(f));
+  for (Memo m : xray::kAllMemos) memos_[xray::Index(m)]->setPlainText(JoinLines(xray::BuiltinLines(m)));
+  for (Series s : xray::kAllSeries) ClearSeries(s);
+  form_.store = xray::SpectrumStore{};
+  PageControl1->setCurrentIndex(0);
+  ButtonSpectl->setFocus();
+  FormCreate();  // shows the cleared series too
+}
+
 void TForm1::FormCreate() {
   RunEvent([this] { return form_.Create(); });
 }
 
 void TForm1::ButtonSpectlClick() {
-  RunEvent([this] { return form_.Press(xray::Button::ButtonSpectl); });
+  RunEvent([this] { return form_.Press(xray::Button::ButtonSpectl); }, xray::Button::ButtonSpectl);
 }
 
 void TForm1::ButtonAddedClick() {
-  RunEvent([this] { return form_.Press(xray::Button::ButtonAdded); });
+  RunEvent([this] { return form_.Press(xray::Button::ButtonAdded); }, xray::Button::ButtonAdded);
 }
 
 void TForm1::ButtonCalDQEClick() {
-  RunEvent([this] { return form_.Press(xray::Button::ButtonCalDQE); });
+  RunEvent([this] { return form_.Press(xray::Button::ButtonCalDQE); }, xray::Button::ButtonCalDQE);
 }
 
 // ---------------------------------------------------------------- window services

@@ -53,6 +53,12 @@ class TForm1 final : public QWidget, public xray::WindowServices {
   QScrollArea* scrollArea() const { return scroll_; }
   // The fixed-size area that holds every control, at 96-dpi positions times the scale.
   QWidget* client() const { return client_; }
+  // The state behind the window (spectrum store, tables) the calculators work on.
+  xray::Form& form() { return form_; }
+
+  // Back to the state the window opens in: start texts, built-in tables, empty
+  // results and store, FormCreate run again, the first page, the focus on "Spectl".
+  void ResetToStartUp();
 
   // The controls, named as in the window definition.
   QPushButton* ButtonSpectl;
@@ -137,6 +143,11 @@ class TForm1 final : public QWidget, public xray::WindowServices {
   void PressButtonAdded() override;
   void SetClipboardText(std::string_view text) override;
 
+ signals:
+  // A click of a button (by a person, or by a document being opened) has run
+  // to its end; emitted before its error box, if any, is shown.
+  void ButtonRun(xray::Button button, bool succeeded);
+
  private:
   // The four event handlers.
   void FormCreate();
@@ -146,7 +157,8 @@ class TForm1 final : public QWidget, public xray::WindowServices {
 
   // Runs one event to its end: the handler, then the charts catch up with the
   // points it added, then its error box if it failed. Nothing escapes into Qt.
-  void RunEvent(const std::function<std::optional<std::string>()>& event) noexcept;
+  void RunEvent(const std::function<std::optional<std::string>()>& event,
+                std::optional<xray::Button> button = std::nullopt) noexcept;
   // Hands the points changed since the last event to their series and lets
   // each touched chart recompute its automatic axis ranges, once per event.
   void ShowChangedSeries();

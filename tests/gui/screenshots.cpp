@@ -6,13 +6,20 @@
 // writes start-<n>-<page>.png (as the window opens), then presses "Spectl" and
 // "DQE(u)" with the default fields and writes spectl-<n>-<page>.png, and
 // window-spectl.png: the window on its first page after a "Spectl" run.
+// Last, window-status.png: the standard beam RQA5 chosen from the Beam menu,
+// "Spectl" pressed, the Beam menu open and the beam quality in the status bar.
 // The folder defaults to "screenshots" and is created if missing.
+#include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
 #include <QTest>
 #include <cstdio>
 
 #include "gui/main_window.h"
+#include "gui/workbench.h"
 
 namespace {
 
@@ -22,15 +29,35 @@ QString Slug(const QString& caption) {
   return slug;
 }
 
-bool Save(QWidget& w, const QDir& dir, const QString& name) {
-  QApplication::processEvents();
+bool SaveImage(const QImage& image, const QDir& dir, const QString& name) {
   const QString path = dir.filePath(name);
-  if (!w.grab().save(path)) {
+  if (!image.save(path)) {
     std::fprintf(stderr, "xraycalc_screenshots: cannot write %s\n", qPrintable(path));
     return false;
   }
   std::printf("%s\n", qPrintable(path));
   return true;
+}
+
+bool Save(QWidget& w, const QDir& dir, const QString& name) {
+  QApplication::processEvents();
+  return SaveImage(w.grab().toImage(), dir, name);
+}
+
+// The window with a menu of its menu bar open: the menu is a window of its
+// own, so it is drawn onto the window's picture where it shows.
+bool SaveWithMenu(TForm1& form, QMenu* menu, const QDir& dir, const QString& name) {
+  QMenuBar* bar = menu->parentWidget() ? qobject_cast<QMenuBar*>(menu->parentWidget()) : nullptr;
+  const QPoint at = bar ? bar->actionGeometry(menu->menuAction()).bottomLeft() : QPoint();
+  menu->popup(bar ? bar->mapToGlobal(at) : form.mapToGlobal(QPoint()));
+  QApplication::processEvents();
+  QImage image = form.grab().toImage();
+  {
+    QPainter painter(&image);
+    painter.drawPixmap(form.mapFromGlobal(menu->mapToGlobal(QPoint())), menu->grab());
+  }
+  menu->hide();
+  return SaveImage(image, dir, name);
 }
 
 bool SavePages(TForm1& form, const QDir& dir, const QString& prefix) {
@@ -60,6 +87,10 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "error box: %s\n", qPrintable(text));
     ++errors;
   });
+  xray::gui::Workbench workbench(form, [&errors](QWidget*, const QString& text) {
+    std::fprintf(stderr, "error box: %s\n", qPrintable(text));
+    ++errors;
+  });
   form.show();
   if (!QTest::qWaitForWindowExposed(&form)) std::fprintf(stderr, "xraycalc_screenshots: the window was not exposed\n");
 
@@ -69,5 +100,11 @@ int main(int argc, char* argv[]) {
   form.PageControl1->setCurrentWidget(form.TabSheet7);
   QTest::mouseClick(form.ButtonCalDQE, Qt::LeftButton);
   ok &= SavePages(form, dir, "spectl");
+
+  auto* beam_menu = workbench.menuBar()->findChild<QMenu*>("BeamMenu");
+  beam_menu->findChild<QAction*>("RQA5")->trigger();
+  QTest::mouseClick(form.ButtonSpectl, Qt::LeftButton);
+  ok &= SaveWithMenu(form, beam_menu, dir, "window-status.png");
+
   return ok && errors == 0 ? 0 : 1;
 }
