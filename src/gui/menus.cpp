@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 
 #include "gui/help_pages.h"
+#include "gui/measure_dialogs.h"
 #include "gui/workbench.h"
 
 namespace xray::gui {
@@ -64,6 +65,7 @@ void BuildMenuBar(QMenuBar& bar, Workbench& w) {
   bar.addMenu(BuildFileMenu(bar, w));
   bar.addMenu(BuildEditMenu(bar, w));
   bar.addMenu(BuildBeamMenu(bar, w));
+  bar.addMenu(BuildDetectorMenu(bar, w));
   bar.addMenu(BuildHelpMenu(bar, w));
 }
 

@@ -625,11 +625,11 @@ void TestDocuments::barsLeaveTheClientAreaAsItIs() {
   QVERIFY(!f->scrollArea()->verticalScrollBar()->isVisible());
   QVERIFY(!f->scrollArea()->horizontalScrollBar()->isVisible());
   QCOMPARE(f->client()->mapTo(f.form.get(), QPoint(0, 0)), QPoint(0, f.bench->menuBar()->height()));
-  // "Spectl" keeps the focus at start; the menus are File, Edit, Beam, Help.
+  // "Spectl" keeps the focus at start; the menus are File, Edit, Beam, Detector, Help.
   QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f->ButtonSpectl));
   QStringList menus;
   for (QAction* a : f.bench->menuBar()->actions()) menus << a->text();
-  QCOMPARE(menus, (QStringList{"&File", "&Edit", "&Beam", "&Help"}));
+  QCOMPARE(menus, (QStringList{"&File", "&Edit", "&Beam", "&Detector", "&Help"}));
 }
 
 void TestDocuments::helpPages() {
