@@ -8,6 +8,8 @@
 // window-spectl.png: the window on its first page after a "Spectl" run.
 // Last, window-status.png: the standard beam RQA5 chosen from the Beam menu,
 // "Spectl" pressed, the Beam menu open and the beam quality in the status bar.
+// Then measure-mtf-dialog.png and measure-wiener-dialog.png: the Detector
+// menu's two dialogs on the shipped test images, measured.
 // The folder defaults to "screenshots" and is created if missing.
 #include <QAction>
 #include <QApplication>
@@ -15,10 +17,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QSpinBox>
 #include <QTest>
 #include <cstdio>
 
 #include "gui/main_window.h"
+#include "gui/measure_dialogs.h"
 #include "gui/workbench.h"
 
 namespace {
@@ -70,6 +74,21 @@ bool SavePages(TForm1& form, const QDir& dir, const QString& prefix) {
   return ok;
 }
 
+// A measurement dialog with its files chosen, measured, at its opening size.
+bool SaveMeasureDialog(xray::gui::MeasureDialog& dialog, const QDir& dir, const QString& name) {
+  dialog.show();
+  if (!QTest::qWaitForWindowExposed(&dialog)) {
+    std::fprintf(stderr, "xraycalc_screenshots: %s was not exposed\n", qPrintable(name));
+  }
+  if (!dialog.MeasureNow()) {
+    std::fprintf(stderr, "xraycalc_screenshots: %s: %s\n", qPrintable(name), qPrintable(dialog.errorText()));
+    return false;
+  }
+  const bool ok = Save(dialog, dir, name);
+  dialog.reject();
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -106,5 +125,15 @@ int main(int argc, char* argv[]) {
   QTest::mouseClick(form.ButtonSpectl, Qt::LeftButton);
   ok &= SaveWithMenu(form, beam_menu, dir, "window-status.png");
 
+  const QString data = XRAYCALC_MEASURE_DATA;
+  xray::gui::MtfDialog mtf(form);
+  mtf.SetFiles({data + "/edge.dcm"});
+  const int region[4] = {8, 4, 112, 120};
+  for (int k = 0; k < 4; ++k) mtf.regionSpin(static_cast<xray::gui::MeasureDialog::RegionPart>(k))->setValue(region[k]);
+  ok &= SaveMeasureDialog(mtf, dir, "measure-mtf-dialog.png");
+  xray::gui::WienerDialog wiener(form);
+  wiener.darkOffsetEdit()->setText("100");
+  wiener.SetFiles({data + "/flat1.dcm", data + "/flat2.dcm"});
+  ok &= SaveMeasureDialog(wiener, dir, "measure-wiener-dialog.png");
   return ok && errors == 0 ? 0 : 1;
 }
