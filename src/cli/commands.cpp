@@ -9,9 +9,8 @@
 #include <cstring>
 #include <memory>
 
-#include "form/beam_summary.h"
 #include "form/headless_window.h"
-#include "numeric/calc_error.h"
+#include "form/runs.h"
 #include "numeric/number_text.h"
 
 namespace xray::cli {
@@ -50,23 +49,14 @@ std::string ReadStream(std::FILE* f, const std::string& shown_name) {
   return text;
 }
 
-// A window built from its definition, with the user's tables pasted in before
-// FormCreate plots them.
-std::unique_ptr<HeadlessWindow> CreateWindow(const std::vector<MemoPaste>& tables) {
-  auto window = std::make_unique<HeadlessWindow>();
-  for (const MemoPaste& t : tables) window->SetMemoText(t.memo, t.text);
-  window->Create();
-  return window;
-}
-
-void SetSpectrumFields(HeadlessWindow& window, const SpectrumTexts& texts) {
-  for (std::size_t k = 0; k < kSpectrumOptions.size(); ++k) window.SetField(kSpectrumOptions[k].field, texts[k]);
+void AddSpectrumFields(std::vector<FieldEntry>& fields, const SpectrumTexts& texts) {
+  for (std::size_t k = 0; k < kSpectrumOptions.size(); ++k) fields.push_back({kSpectrumOptions[k].field, texts[k]});
 }
 
 // Every error box the window has shown, one per line, exactly as shown.
-Outcome ErrorBoxes(const HeadlessWindow& window) {
+Outcome ErrorBoxes(const std::vector<std::string>& boxes) {
   Outcome o{kExitCalcError, {}, {}};
-  for (const std::string& box : window.ErrorBoxes()) o.err += box + "\n";
+  for (const std::string& box : boxes) o.err += box + "\n";
   return o;
 }
 
@@ -136,31 +126,22 @@ Outcome RunSession(const std::string& file, const std::vector<MemoPaste>& tables
 }
 
 Outcome RunSpectrum(const SpectrumTexts& fields, const std::vector<MemoPaste>& tables) {
-  auto window = CreateWindow(tables);
-  SetSpectrumFields(*window, fields);
-  window->Click(Button::ButtonSpectl);
-  if (!window->ErrorBoxes().empty()) return ErrorBoxes(*window);
+  std::vector<FieldEntry> entries;
+  AddSpectrumFields(entries, fields);
+  const SpectrumReport r = RunSpectrumReport(tables, entries);
+  if (!r.errors.empty()) return ErrorBoxes(r.errors);
 
-  BeamSummary summary;
-  try {
-    summary = SummarizeBeam(window->form().context());
-  } catch (const CalcError& e) {
-    return Outcome{kExitCalcError, {}, BoxText(e.message()) + "\n"};
-  }
-
-  // Series1 and FastLineSeries6 hold one point per bin, in bin order, at the same energies.
-  const auto& inherent = window->Points(Series::Series1);
-  const auto& added = window->Points(Series::FastLineSeries6);
   Outcome o;
   AppendRow(o.out, {kSpectrumHeader});
-  for (std::size_t i = 0; i < inherent.size() && i < added.size(); ++i) {
-    AppendRow(o.out, {FloatToText(inherent[i].x), FloatToText(inherent[i].y), FloatToText(added[i].y)});
+  for (std::size_t i = 0; i < r.energy_keV.size(); ++i) {
+    AppendRow(o.out, {FloatToText(r.energy_keV[i]), FloatToText(r.inherent_percent[i]),
+                      FloatToText(r.photons_per_mm2[i])});
   }
   o.out += '\n';
-  AppendRow(o.out, {kFluenceLabel, FloatToText(summary.fluence_per_mm2)});
-  AppendRow(o.out, {kMeanEnergyLabel, FloatToText(summary.quality.mean_energy_keV)});
-  AppendRow(o.out, {kHvl1Label, FloatToText(summary.quality.hvl1_mm)});
-  AppendRow(o.out, {kHvl2Label, FloatToText(summary.quality.hvl2_mm)});
+  AppendRow(o.out, {kFluenceLabel, FloatToText(r.summary.fluence_per_mm2)});
+  AppendRow(o.out, {kMeanEnergyLabel, FloatToText(r.summary.quality.mean_energy_keV)});
+  AppendRow(o.out, {kHvl1Label, FloatToText(r.summary.quality.hvl1_mm)});
+  AppendRow(o.out, {kHvl2Label, FloatToText(r.summary.quality.hvl2_mm)});
   return o;
 }
 
@@ -207,25 +188,20 @@ int OutOfMemoryExit() {
 
 Outcome RunDqe(const SpectrumTexts& fields, const std::string& gamma, const std::optional<std::string>& fluence,
                const std::vector<MemoPaste>& tables) {
-  auto window = CreateWindow(tables);
-  window->SetField(Field::EditG, gamma);
+  std::vector<FieldEntry> entries = {{Field::EditG, gamma}};
   if (fluence) {
-    window->SetField(Field::EditPhtn, *fluence);
+    entries.push_back({Field::EditPhtn, *fluence});
   } else {
-    SetSpectrumFields(*window, fields);
-    window->Click(Button::ButtonSpectl);  // "Added" writes the fluence into EditPhtn
+    AddSpectrumFields(entries, fields);  // "Spectl" runs first; its "Added" writes the fluence into EditPhtn
   }
-  if (window->ErrorBoxes().empty()) window->Click(Button::ButtonCalDQE);
-  if (!window->ErrorBoxes().empty()) return ErrorBoxes(*window);
+  const DqeReport r = RunDqeReport(tables, entries, !fluence);
+  if (!r.errors.empty()) return ErrorBoxes(r.errors);
 
-  // Row k of MemoNEQ and of MemoDQE (after the caption) belong to the same frequency.
-  const auto& neq = window->Lines(Memo::MemoNEQ);
-  const auto& dqe = window->Lines(Memo::MemoDQE);
   Outcome o;
   AppendRow(o.out, {kDqeHeader});
-  for (std::size_t k = 1; k < neq.size() && k < dqe.size(); ++k) {
-    const std::string_view dqe_row = dqe[k];
-    AppendRow(o.out, {neq[k], dqe_row.substr(dqe_row.find('\t') + 1)});
+  for (std::size_t k = 0; k < r.frequency_per_mm.size(); ++k) {
+    AppendRow(o.out,
+              {FloatToText(r.frequency_per_mm[k]), FloatToText(r.neq_per_mm2[k]), FloatToText(r.dqe_percent[k])});
   }
   return o;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "form/session.h"
+#include "tables/builtin_tables.h"
 #include "window/controls.h"
 
 namespace xray::cli {
@@ -47,8 +48,7 @@ inline constexpr std::size_t kMaxInputBytes = std::size_t{256} << 20;
 std::string ReadInput(const std::string& path);
 
 // The text boxes --table may replace: the seven reference tables.
-inline constexpr std::array kTableMemos = {Memo::MemokeVWu, Memo::MemokeVAlu, Memo::MemokeVAir, Memo::MemokeVC,
-                                           Memo::MemoCX,    Memo::MemoMTF,    Memo::MemoWS};
+inline constexpr const auto& kTableMemos = kReferenceTables;
 
 // "NAME=FILE": the box NAME and the text of FILE, pasted as a whole (split into
 // lines as a pasted text is). Throws BadInput for a malformed argument, a name
