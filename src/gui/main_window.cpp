@@ -4,17 +4,17 @@
 #include <QChartView>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QProxyStyle>
 #include <QScrollArea>
 #include <QStringList>
 #include <QTabBar>
 #include <QVBoxLayout>
 #include <limits>
+#include <map>
 #include <new>
-#include <set>
 
 #include "form/headless_window.h"
+#include "gui/error_box.h"
 #include "numeric/calc_error.h"
 #include "numeric/messages.h"
 #include "tables/builtin_tables.h"
@@ -106,15 +106,12 @@ TForm1::TForm1(ErrorBox error_box, QWidget* parent)
 
 TForm1::~TForm1() = default;
 
-void TForm1::ShowErrorBox(QWidget* parent, const QString& text) {
-  QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), text, QMessageBox::Ok, parent);
-  box.exec();
-}
+void TForm1::ShowErrorBox(QWidget* parent, const QString& text) { xray::gui::ShowErrorBox(parent, text); }
 
 // ---------------------------------------------------------------- controls
 
 QLineEdit* TForm1::MakeEdit(QWidget* parent, Field f, int left, int top, int width, int height) {
-  auto* edit = new QLineEdit(parent);
+  auto* edit = new xray::gui::EditField(parent);
   edit->setObjectName(FromUtf8(xray::Name(f)));
   edit->setGeometry(look_.Rect(left, top, width, height));
   edit->setMaxLength(std::numeric_limits<int>::max());  // no length limit, no input filter
@@ -317,6 +314,8 @@ void TForm1::SetTabOrder() {
 void TForm1::RunEvent(const std::function<std::optional<std::string>()>& event,
                       std::optional<xray::Button> button) noexcept {
   std::optional<std::string> box;
+  // The lines the handler writes reach the boxes at its end, all at once.
+  for (TextBox* memo : memos_) memo->BeginBatch();
   try {
     box = event();
   } catch (const std::bad_alloc&) {
@@ -327,6 +326,7 @@ void TForm1::RunEvent(const std::function<std::optional<std::string>()>& event,
     // Form stops every error of a handler; nothing else here throws.
   }
   try {
+    for (TextBox* memo : memos_) memo->EndBatch();
     ShowChangedSeries();
     if (button) emit ButtonRun(*button, !box);
     if (box) error_box_(this, QString::fromStdString(*box));
@@ -336,17 +336,19 @@ void TForm1::RunEvent(const std::function<std::optional<std::string>()>& event,
 }
 
 void TForm1::ShowChangedSeries() {
-  std::set<ChartBox*> touched;
-  for (std::size_t k = 0; k < xray::kSeriesCount; ++k) {
+  std::map<ChartBox*, std::vector<std::pair<Series, QList<QPointF>>>> changes;
+  for (Series s : xray::kAllSeries) {
+    const std::size_t k = xray::Index(s);
     if (!changed_[k]) continue;
+    const std::vector<xray::Point>& sorted = points_[k].Points();
     QList<QPointF> points;
-    points.reserve(static_cast<qsizetype>(points_[k].size()));
-    for (const xray::Point& p : points_[k]) points.append(QPointF(p.x, p.y));
-    lines_[k]->replace(points);
-    touched.insert(chart_of_[k]);
+    points.reserve(static_cast<qsizetype>(sorted.size()));
+    for (const xray::Point& p : sorted) points.append(QPointF(p.x, p.y));
+    changes[chart_of_[k]].emplace_back(s, std::move(points));
   }
   changed_.reset();
-  for (ChartBox* chart : touched) chart->Rescale(points_);
+  // One update of each chart, its axes and all its changed series at once.
+  for (const auto& [chart, lines] : changes) chart->ShowPoints(lines);
 }
 
 void TForm1::ResetToStartUp() {
@@ -394,14 +396,12 @@ void TForm1::AppendMemoLine(Memo m, std::string_view line) { memos_[xray::Index(
 std::uint64_t TForm1::MemoRevision(Memo m) const { return memos_[xray::Index(m)]->revision(); }
 
 void TForm1::ClearSeries(Series s) {
-  points_[xray::Index(s)].clear();
+  points_[xray::Index(s)].Clear();
   changed_.set(xray::Index(s));
 }
 
 void TForm1::AddPoint(Series s, double x, double y) {
-  auto& points = points_[xray::Index(s)];
-  const std::size_t at = xray::AscendingInsertPosition(points.size(), x, [&](std::size_t k) { return points[k].x; });
-  points.insert(points.begin() + static_cast<std::ptrdiff_t>(at), xray::Point{x, y});
+  points_[xray::Index(s)].Add(xray::Point{x, y});
   changed_.set(xray::Index(s));
 }
 

@@ -53,6 +53,8 @@ class TForm1 final : public QWidget, public xray::WindowServices {
   QScrollArea* scrollArea() const { return scroll_; }
   // The fixed-size area that holds every control, at 96-dpi positions times the scale.
   QWidget* client() const { return client_; }
+  // The nine charts, in the order they are built; each has its context menu.
+  const std::vector<std::unique_ptr<xray::gui::ChartBox>>& charts() const { return charts_; }
   // The state behind the window (spectrum store, tables) the calculators work on.
   xray::Form& form() { return form_; }
 
@@ -191,8 +193,8 @@ class TForm1 final : public QWidget, public xray::WindowServices {
   std::vector<std::unique_ptr<xray::gui::ChartBox>> charts_;
   std::array<xray::gui::ChartBox*, xray::kSeriesCount> chart_of_{};
   // The points of every series as the handlers left them; the QLineSeries
-  // receive them when the event ends.
-  std::array<std::vector<xray::Point>, xray::kSeriesCount> points_{};
+  // receive them, sorted in, when the event ends.
+  std::array<xray::AscendingPoints, xray::kSeriesCount> points_{};
   std::bitset<xray::kSeriesCount> changed_;
 
   xray::Form form_{*this};

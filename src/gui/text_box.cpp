@@ -1,15 +1,53 @@
 #include "gui/text_box.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QTextBlock>
+#include <QMenu>
+#include <QMimeData>
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include "window/window_services.h"
 
 namespace xray::gui {
+
+namespace {
+
+// The length of the line break at text[i] as the document takes it when text
+// is inserted: "\r\n", "\r", "\n", the paragraph separator U+2029 and the
+// frame marks U+FDD0 and U+FDD1 (in UTF-8); 0 where no break starts. Their
+// lead bytes never continue another character, so a byte search finds them
+// exactly where the conversion to UTF-16 will.
+std::size_t BreakAt(std::string_view text, std::size_t i) {
+  const char c = text[i];
+  if (c == '\n') return 1;
+  if (c == '\r') return i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
+  const std::string_view rest = text.substr(i, 3);
+  return rest == "\xE2\x80\xA9" || rest == "\xEF\xB7\x90" || rest == "\xEF\xB7\x91" ? 3 : 0;
+}
+
+std::string ToLine(const QString& text) {
+  // Clip in UTF-16 first so a huge pasted line is not converted whole; 4096
+  // code points take at most 8192 UTF-16 units.
+  const QByteArray utf8 = text.left(static_cast<qsizetype>(2 * kMaxLineChars)).toUtf8();
+  return std::string(ClipLine(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size()))));
+}
+
+}  // namespace
+
+QString FirstLine(const QString& text) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\r' || text[i] == u'\n') return text.left(i);
+  }
+  return text;
+}
+
+// ---------------------------------------------------------------- TextBox
 
 TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent) {
   setTabChangesFocus(true);
@@ -34,27 +72,106 @@ void TextBox::changeEvent(QEvent* e) {
   if (e->type() == QEvent::FontChange) UpdateTabStops();
 }
 
+int TextBox::DocumentLines() const {
+  if (held_clear_) return 0;
+  return document()->isEmpty() && !holds_one_empty_line_ ? 0 : document()->blockCount();
+}
+
 std::string TextBox::Line(int i) const {
-  const QTextBlock block = document()->findBlockByNumber(i);
+  if (i < 0) return {};
+  const int kept = DocumentLines();
+  if (i >= kept) {
+    const std::size_t k = static_cast<std::size_t>(i - kept);
+    if (k >= held_starts_.size()) return {};
+    const std::size_t start = held_starts_[k];
+    const std::size_t end = k + 1 < held_starts_.size() ? held_starts_[k + 1] : held_text_.size();
+    // Through UTF-16 as the document will hold it (a stray byte becomes U+FFFD).
+    return ToLine(QString::fromUtf8(held_text_.data() + start, static_cast<qsizetype>(end - 1 - start)));
+  }
+  // The block after the one read last is its next block; any other is searched for.
+  QTextBlock block;
+  if (last_block_revision_ == revision_ && last_block_.isValid()) {
+    if (last_block_number_ == i) block = last_block_;
+    if (last_block_number_ + 1 == i) block = last_block_.next();
+  }
+  if (!block.isValid()) block = document()->findBlockByNumber(i);
   if (!block.isValid()) return {};
-  const QString text = block.text();
-  // Clip in UTF-16 first so a huge pasted line is not converted whole; 4096
-  // code points take at most 8192 UTF-16 units.
-  const QByteArray utf8 = text.left(static_cast<qsizetype>(2 * kMaxLineChars)).toUtf8();
-  return std::string(ClipLine(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size()))));
+  last_block_ = block;
+  last_block_number_ = i;
+  last_block_revision_ = revision_;
+  return ToLine(block.text());
 }
 
 void TextBox::ClearLines() {
-  clear();
-  holds_one_empty_line_ = false;
+  held_text_.clear();
+  held_starts_.clear();
+  held_clear_ = true;
+  ++revision_;
+  if (!batching_) Flush();
 }
 
 void TextBox::AppendLine(std::string_view line) {
-  QTextCursor cursor(document());
-  cursor.movePosition(QTextCursor::End);
-  if (!document()->isEmpty() || holds_one_empty_line_) cursor.insertBlock();
-  cursor.insertText(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
-  holds_one_empty_line_ = document()->isEmpty();
+  // A break inside the text makes more than one line, as in the document.
+  held_starts_.push_back(held_text_.size());
+  std::size_t from = 0;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const std::size_t n = BreakAt(line, i);
+    if (n == 0) continue;
+    held_text_.append(line.substr(from, i - from)).push_back('\n');
+    held_starts_.push_back(held_text_.size());
+    i += n - 1;
+    from = i + 1;
+  }
+  held_text_.append(line.substr(from)).push_back('\n');
+  ++revision_;
+  if (!batching_) Flush();
+}
+
+void TextBox::EndBatch() {
+  batching_ = false;
+  Flush();
+}
+
+void TextBox::Flush() {
+  if (!held_clear_ && held_starts_.empty()) return;
+  const bool clear_first = held_clear_;
+  const bool any_line = !held_starts_.empty();
+  // All lines in one text, without the last line's break.
+  const QString text = any_line ? QString::fromUtf8(held_text_.data(), static_cast<qsizetype>(held_text_.size() - 1))
+                                : QString();
+  held_clear_ = false;
+  held_text_.clear();
+  held_text_.shrink_to_fit();
+  held_starts_.clear();
+  held_starts_.shrink_to_fit();
+  if (clear_first) {
+    clear();  // as ever: empty, a new undo history, the view at the top
+    if (any_line) {
+      // Nothing before the new lines to undo to: inserted without undo steps.
+      document()->setUndoRedoEnabled(false);
+      QTextCursor(document()).insertText(text);
+      document()->setUndoRedoEnabled(true);
+    }
+  } else if (any_line) {
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
+    if (!document()->isEmpty() || holds_one_empty_line_) cursor.insertBlock();
+    cursor.insertText(text);
+    cursor.endEditBlock();
+  }
+  // An empty document now holds a line only if an empty line was appended.
+  holds_one_empty_line_ = any_line && document()->isEmpty();
+}
+
+void TextBox::insertFromMimeData(const QMimeData* source) {
+  if (isReadOnly() || source == nullptr) return;
+  const QString text = source->text();
+  if (text.isNull()) return;
+  QTextCursor cursor = textCursor();
+  cursor.insertText(text);  // replaces the selection; one step to undo
+  setTextCursor(cursor);
+  ensureCursorVisible();
 }
 
 void TextBox::keyPressEvent(QKeyEvent* e) {
@@ -68,6 +185,72 @@ void TextBox::keyPressEvent(QKeyEvent* e) {
     return;
   }
   QPlainTextEdit::keyPressEvent(e);
+}
+
+// ---------------------------------------------------------------- EditField
+
+EditField::EditField(QWidget* parent) : QLineEdit(parent) {}
+
+void EditField::PasteText(const QString& text) {
+  if (isReadOnly()) return;
+  const QString line = FirstLine(text);
+  if (line.isEmpty() && !hasSelectedText()) return;  // as a paste of nothing does
+  insert(line);
+}
+
+void EditField::keyPressEvent(QKeyEvent* e) {
+  if (e->matches(QKeySequence::Paste)) {
+    PasteText(QGuiApplication::clipboard()->text(QClipboard::Clipboard));
+    e->accept();
+    return;
+  }
+  QLineEdit::keyPressEvent(e);
+}
+
+void EditField::mouseReleaseEvent(QMouseEvent* e) {
+  // The middle button pastes the X selection, where there is one.
+  if (e->button() == Qt::MiddleButton && !isReadOnly() && QGuiApplication::clipboard()->supportsSelection()) {
+    deselect();
+    PasteText(QGuiApplication::clipboard()->text(QClipboard::Selection));
+    e->accept();
+    return;
+  }
+  QLineEdit::mouseReleaseEvent(e);
+}
+
+void EditField::contextMenuEvent(QContextMenuEvent* e) {
+  QMenu* menu = createStandardContextMenu();
+  if (menu == nullptr) return;
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  // The menu's Paste, like every other paste, keeps the first line only. Qt
+  // names the action from 6.5 on; before, it is the one with the paste key.
+  QAction* paste = menu->findChild<QAction*>("edit-paste");
+  const QString paste_key = '\t' + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+  for (QAction* a : menu->actions()) {
+    if (paste == nullptr && a->text().endsWith(paste_key)) paste = a;
+  }
+  if (paste != nullptr) {
+    paste->setObjectName("edit-paste");
+    disconnect(paste, &QAction::triggered, this, nullptr);
+    connect(paste, &QAction::triggered, this,
+            [this] { PasteText(QGuiApplication::clipboard()->text(QClipboard::Clipboard)); });
+  }
+  menu->popup(e->globalPos());
+}
+
+void EditField::dropEvent(QDropEvent* e) {
+  const QMimeData* data = e->mimeData();
+  if (data == nullptr || !data->hasText() || FirstLine(data->text()) == data->text()) {
+    QLineEdit::dropEvent(e);
+    return;
+  }
+  QMimeData first;
+  first.setText(FirstLine(data->text()));
+  QDropEvent dropped(e->position(), e->possibleActions(), &first, e->buttons(), e->modifiers(), e->type());
+  dropped.setDropAction(e->dropAction());
+  QLineEdit::dropEvent(&dropped);
+  e->setDropAction(dropped.dropAction());
+  e->setAccepted(dropped.isAccepted());
 }
 
 }  // namespace xray::gui

@@ -1,9 +1,18 @@
 // Axis labels of the charts: numeric patterns, ranges with fixed ends, label
-// values and the choice of the label step.
+// values and the choice of the label step; and the labels the window's charts
+// show: the label steps of the window's definition wherever the labels fit
+// without overlapping, the lowest decade of the logarithmic axes included.
+#include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QTest>
 #include <cmath>
+#include <memory>
 
 #include "gui/axis_labels.h"
+#include "gui/main_window.h"
 
 using xray::gui::AxisLimits;
 using xray::gui::AxisRange;
@@ -11,6 +20,63 @@ using xray::gui::AxisRange;
 namespace {
 
 QList<double> ToList(const std::vector<double>& v) { return QList<double>(v.begin(), v.end()); }
+
+// The window in one of the states its charts are looked at in: as it opens,
+// after "Spectl" at a tube voltage, or after "Spectl" and "DQE(u)".
+std::unique_ptr<TForm1> WindowAfter(const QString& presses, const QString& kv) {
+  auto form = std::make_unique<TForm1>([](QWidget*, const QString& text) { QFAIL(qPrintable(text)); });
+  form->EditkV->setText(kv);
+  if (presses.contains("Spectl")) form->ButtonSpectl->click();
+  if (presses.contains("DQE")) form->ButtonCalDQE->click();
+  QApplication::processEvents();  // the charts lay out their labels
+  return form;
+}
+
+struct ShownLabel {
+  QString text;
+  QRectF place;  // in the chart
+};
+
+// The label texts a chart shows along one axis, in the order they stand
+// (left to right, bottom to top): visible text items beside the plotting
+// area, titles left out.
+std::vector<ShownLabel> ShownLabels(const QChartView* view, Qt::Orientation o) {
+  const QChart* chart = view->chart();
+  const QRectF plot = chart->plotArea();
+  QStringList titles{chart->title()};
+  for (const QAbstractAxis* axis : chart->axes()) titles << axis->titleText();
+  std::vector<ShownLabel> shown;
+  for (QGraphicsItem* item : view->scene()->items()) {
+    auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+    if (text == nullptr || !text->isVisible()) continue;
+    QString label = text->toPlainText();
+    label.remove(QChar(0x200B));  // keeps equal category texts apart, unseen
+    if (label.isEmpty() || titles.contains(label)) continue;
+    const QRectF place = chart->mapRectFromScene(text->sceneBoundingRect());
+    const bool left = place.right() <= plot.left() + 1;
+    const bool below = place.top() >= plot.bottom() - 1;
+    if ((o == Qt::Vertical && left && !below) || (o == Qt::Horizontal && below && !left)) {
+      shown.push_back({label, place});
+    }
+  }
+  std::sort(shown.begin(), shown.end(), [o](const ShownLabel& a, const ShownLabel& b) {
+    return o == Qt::Horizontal ? a.place.center().x() < b.place.center().x()
+                               : a.place.center().y() > b.place.center().y();
+  });
+  return shown;
+}
+
+QStringList Texts(const std::vector<ShownLabel>& labels) {
+  QStringList texts;
+  for (const ShownLabel& l : labels) texts << l.text;
+  return texts;
+}
+
+QStringList Steps(int from, int to, int step) {
+  QStringList texts;
+  for (int v = from; v <= to; v += step) texts << QString::number(v);
+  return texts;
+}
 
 }  // namespace
 
@@ -28,6 +94,12 @@ class TestAxisLabels : public QObject {
   void labelValues();
   void chooseLabelStep_data();
   void chooseLabelStep();
+
+  // ---- the window's charts
+  void chartsShowTheirLabelSteps_data();
+  void chartsShowTheirLabelSteps();
+  void chartLabelsNeverOverlap_data();
+  void chartLabelsNeverOverlap();
 };
 
 void TestAxisLabels::formatWithPattern_data() {
@@ -189,5 +261,71 @@ void TestAxisLabels::chooseLabelStep() {
   QVERIFY2(std::fabs(got - step) <= 1e-9 * step, qPrintable(QString("%1 instead of %2").arg(got).arg(step)));
 }
 
-QTEST_APPLESS_MAIN(TestAxisLabels)
+// ------------------------------------------------------------------ the window's charts
+
+void TestAxisLabels::chartsShowTheirLabelSteps_data() {
+  QTest::addColumn<QString>("presses");
+  QTest::addColumn<QString>("kv");
+  QTest::addColumn<QString>("chart");
+  QTest::addColumn<bool>("vertical");
+  QTest::addColumn<QStringList>("labels");
+  // Percent every 10 (the zero is written empty by "###.").
+  QTest::newRow("inherent %") << "Spectl" << "80" << "Chart1" << true << Steps(10, 100, 10);
+  // Photon energy every 10 keV from the fixed minimum up, at the top voltage too.
+  QTest::newRow("inherent keV, 80 kV") << "Spectl" << "80" << "Chart1" << false << Steps(10, 80, 10);
+  QTest::newRow("inherent keV, 149.9 kV") << "Spectl" << "149.9" << "Chart1" << false << Steps(10, 140, 10);
+  QTest::newRow("added keV, 149.9 kV") << "Spectl" << "149.9" << "Chart7" << false << Steps(10, 140, 10);
+  // K photons: every 1 % of the table's 0 to 10.9, every 10 kV of its 70 to 150.
+  QTest::newRow("K-photon %") << "" << "80" << "Chart5" << true << Steps(0, 10, 1);
+  QTest::newRow("K-photon kV") << "" << "80" << "Chart5" << false << Steps(70, 150, 10);
+  // The logarithmic axes: every decade of their fixed ranges, the lowest included.
+  QTest::newRow("tungsten, 1 to 500") << "" << "80" << "Chart2" << true << QStringList{"1", "10", "100"};
+  QTest::newRow("aluminium, 0.1 to 50") << "" << "80" << "Chart3" << true << QStringList{"0.1", "1", "10"};
+  QTest::newRow("air, 0.01 to 10") << "" << "80" << "Chart6" << true << QStringList{"0.01", "0.1", "1", "10"};
+  QTest::newRow("photon energy, 10 to 200") << "" << "80" << "Chart6" << false << QStringList{"10", "100"};
+  // DQE from 0 to 70 %, every 10.
+  QTest::newRow("DQE %") << "Spectl DQE" << "80" << "Chart9" << true << Steps(0, 70, 10);
+}
+
+void TestAxisLabels::chartsShowTheirLabelSteps() {
+  QFETCH(QString, presses);
+  QFETCH(QString, kv);
+  QFETCH(QString, chart);
+  QFETCH(bool, vertical);
+  QFETCH(QStringList, labels);
+  const std::unique_ptr<TForm1> form = WindowAfter(presses, kv);
+  const auto* view = form->findChild<QChartView*>(chart);
+  QVERIFY(view);
+  QCOMPARE(Texts(ShownLabels(view, vertical ? Qt::Vertical : Qt::Horizontal)), labels);
+}
+
+void TestAxisLabels::chartLabelsNeverOverlap_data() {
+  QTest::addColumn<QString>("presses");
+  QTest::addColumn<QString>("kv");
+  QTest::newRow("as the window opens") << "" << "80";
+  QTest::newRow("80 kV, DQE") << "Spectl DQE" << "80";
+  QTest::newRow("149.9 kV, DQE") << "Spectl DQE" << "149.9";
+  QTest::newRow("30 kV, DQE") << "Spectl DQE" << "30";
+}
+
+void TestAxisLabels::chartLabelsNeverOverlap() {
+  // Every label of every chart stands clear of its neighbours and inside the chart.
+  QFETCH(QString, presses);
+  QFETCH(QString, kv);
+  const std::unique_ptr<TForm1> form = WindowAfter(presses, kv);
+  for (const QChartView* view : form->findChildren<QChartView*>()) {
+    const QRectF inside = view->chart()->rect();
+    for (Qt::Orientation o : {Qt::Horizontal, Qt::Vertical}) {
+      const std::vector<ShownLabel> labels = ShownLabels(view, o);
+      QVERIFY2(!labels.empty(), qPrintable(view->objectName()));
+      for (std::size_t k = 0; k < labels.size(); ++k) {
+        const QString where = QString("%1: label %2").arg(view->objectName(), labels[k].text);
+        QVERIFY2(inside.contains(labels[k].place), qPrintable(where + " outside the chart"));
+        if (k > 0) QVERIFY2(!labels[k].place.intersects(labels[k - 1].place), qPrintable(where + " overlaps"));
+      }
+    }
+  }
+}
+
+QTEST_MAIN(TestAxisLabels)
 #include "axis_labels_test.moc"
