@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 
 #include "gui/menus.h"
 #include "numeric/calc_error.h"
@@ -37,6 +38,14 @@ Workbench::Workbench(TForm1& form, TForm1::ErrorBox error_box)
   connect(documents_, &DocumentKeeper::StateChanged, this, &Workbench::ShowDocument);
   ShowDocument();
 
+  // Each chart's context menu offers the export of File ▸ Export for that chart.
+  for (const auto& chart : form_.charts()) {
+    chart->AddMenuEntries([exporter = QPointer<Exporter>(exporter_)](QMenu& menu, ChartBox& box) {
+      if (!exporter) return;  // the window lives on without its workbench
+      menu.addSeparator();
+      exporter->AddChartExportActions(menu, box.view());
+    });
+  }
   form_.installEventFilter(this);
 }
 

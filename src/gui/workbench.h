@@ -1,6 +1,6 @@
 // Everything around the window's client area for daily work: the menu bar
-// above it, the status bar below it, the document, export, the standard beams
-// and the help pages.
+// above it, the status bar below it, the document, export (also in each
+// chart's context menu), the standard beams and the help pages.
 //
 // The program attaches one to its TForm1 (src/gui/main.cpp); a bare TForm1 is
 // the calculator window alone. The client area and its controls stay as they

@@ -451,6 +451,14 @@ void TestDocuments::exportedChartsAreImagesOfTheChart() {
   QVERIFY(pdf.startsWith("%PDF-"));
   QCOMPARE(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "), 2);
   QCOMPARE(f.boxes, QStringList());
+
+  // The chart's context menu offers the same.
+  std::unique_ptr<QMenu> menu(f->charts().front()->BuildContextMenu(nullptr));
+  QStringList texts;
+  for (QAction* a : menu->actions()) texts << a->text();
+  QVERIFY2(texts.contains("Export Chart as PNG…") && texts.contains("Export Chart as SVG…") &&
+               texts.contains("Export Charts of This Page as PDF…"),
+           qPrintable(texts.join(" | ")));
 }
 
 void TestDocuments::exportWithNothingToExportSaysSo() {
