@@ -42,6 +42,7 @@ Workbench::Workbench(TForm1& form, TForm1::ErrorBox error_box)
   for (const auto& chart : form_.charts()) {
     chart->AddMenuEntries([exporter = QPointer<Exporter>(exporter_)](QMenu& menu, ChartBox& box) {
       if (!exporter) return;  // the window lives on without its workbench
+      box.EndHover();         // the hover mark is no part of an exported chart
       menu.addSeparator();
       exporter->AddChartExportActions(menu, box.view());
     });
