@@ -33,6 +33,7 @@ namespace {
 
 using nlohmann::json;
 using namespace xray;
+using test::Lines;
 using test::ProcessResult;
 
 ProcessResult Cli(const std::vector<std::string>& args, std::string_view stdin_text = "") {
@@ -48,16 +49,6 @@ std::string ReadFile(const std::string& path) {
 
 std::string SessionPath(const std::string& file) { return std::string(XRAYCALC_SESSIONS_DIR) + "/" + file; }
 
-// Lines of printed text, each ended by "\n" (the last one too).
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1) {
-    lines.push_back(text.substr(start, nl - start));
-  }
-  EXPECT_EQ(start, text.size()) << "text does not end with a line break";
-  return lines;
-}
 
 std::vector<std::string> Cells(const std::string& line) {
   std::vector<std::string> cells(1);

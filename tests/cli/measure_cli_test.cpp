@@ -18,21 +18,12 @@ namespace {
 
 using namespace xray;
 using namespace xray::measure::test;
+using xray::test::Lines;
 using xray::test::ProcessResult;
 
 ProcessResult Cli(const std::vector<std::string>& args) { return xray::test::RunProcess(XRAYCALC_CLI, args); }
 
 std::string Data(const std::string& file) { return std::string(XRAYCALC_MEASURE_DATA) + "/" + file; }
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1) {
-    lines.push_back(text.substr(start, nl - start));
-  }
-  EXPECT_EQ(start, text.size()) << "text does not end with a line break";
-  return lines;
-}
 
 struct Row {
   double x;

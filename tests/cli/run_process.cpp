@@ -1,5 +1,7 @@
 #include "run_process.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -84,6 +86,16 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
   r.out = Slurp(out);
   r.err = Slurp(err);
   return r;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1) {
+    lines.push_back(text.substr(start, nl - start));
+  }
+  EXPECT_EQ(start, text.size()) << "text does not end with a line break";
+  return lines;
 }
 
 }  // namespace xray::test

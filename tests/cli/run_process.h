@@ -25,4 +25,8 @@ enum class StdoutTo { kFile, kClosedPipe };
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
                          std::string_view stdin_text = "", StdoutTo stdout_to = StdoutTo::kFile);
 
+// The lines of printed text, each ended by "\n" (the last one too); a text
+// that does not end with a line break fails the running test.
+std::vector<std::string> Lines(const std::string& text);
+
 }  // namespace xray::test
