@@ -325,9 +325,18 @@ void TForm1::RunEvent(const std::function<std::optional<std::string>()>& event,
   } catch (...) {
     // Form stops every error of a handler; nothing else here throws.
   }
+  // A large result box is built on another thread while the charts are drawn;
+  // every box ends its batch, even if drawing runs out of memory.
+  bool drawn = false;
   try {
-    for (TextBox* memo : memos_) memo->EndBatch();
+    for (TextBox* memo : memos_) memo->StartEndBatch();
     ShowChangedSeries();
+    drawn = true;
+  } catch (...) {
+  }
+  try {
+    for (TextBox* memo : memos_) memo->FinishEndBatch();
+    if (!drawn) return;
     if (button) emit ButtonRun(*button, !box);
     if (box) error_box_(this, QString::fromStdString(*box));
   } catch (...) {

@@ -9,8 +9,14 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QPlainTextDocumentLayout>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
+#include <QThread>
+#include <memory>
+#include <system_error>
+#include <utility>
 
 #include "window/window_services.h"
 
@@ -55,6 +61,15 @@ TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent) {
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   UpdateTabStops();
+  WatchDocument();
+}
+
+TextBox::~TextBox() {
+  if (builder_.joinable()) builder_.join();
+  delete built_;
+}
+
+void TextBox::WatchDocument() {
   connect(document(), &QTextDocument::contentsChanged, this, [this] {
     ++revision_;
     holds_one_empty_line_ = false;
@@ -128,8 +143,75 @@ void TextBox::AppendLine(std::string_view line) {
 }
 
 void TextBox::EndBatch() {
+  StartEndBatch();
+  FinishEndBatch();
+}
+
+void TextBox::StartEndBatch() {
   batching_ = false;
+  ShowBuilt();  // one left by a press that stopped half-way
+  if (!held_clear_ || held_starts_.size() < kBackgroundLines) return;
+  // The new document is set up as the box's own: its font, tab stops, wrapping
+  // and margin, a plain-text layout, and no undo steps for the lines.
+  const QTextDocument* shown = document();
+  const QFont font = shown->defaultFont();
+  const QTextOption option = shown->defaultTextOption();
+  const qreal margin = shown->documentMargin();
+  auto text = std::make_shared<std::string>(std::exchange(held_text_, std::string()));
+  text->pop_back();  // the last line's break
+  held_starts_ = std::vector<std::size_t>();
+  held_clear_ = false;
+  QThread* gui_thread = thread();
+  const auto build = [this, text, font, option, margin, gui_thread] {
+    try {
+      auto doc = std::make_unique<QTextDocument>();
+      doc->setDefaultFont(font);
+      doc->setDefaultTextOption(option);
+      doc->setDocumentMargin(margin);
+      doc->setDocumentLayout(new QPlainTextDocumentLayout(doc.get()));
+      doc->setUndoRedoEnabled(false);
+      QTextCursor(doc.get()).insertText(QString::fromUtf8(text->data(), static_cast<qsizetype>(text->size())));
+      doc->setUndoRedoEnabled(true);
+      // Each line's layout object, which the view would otherwise create for
+      // every line on the window's thread when it takes the document.
+      for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) block.layout();
+      doc->moveToThread(gui_thread);  // only its own thread may hand it over
+      built_ = doc.release();
+    } catch (...) {
+      build_error_ = std::current_exception();
+    }
+  };
+  try {
+    builder_ = std::thread(build);
+  } catch (const std::system_error&) {
+    build();  // no thread to be had: built here, shown all the same
+  }
+}
+
+void TextBox::FinishEndBatch() {
+  batching_ = false;
+  ShowBuilt();
   Flush();
+}
+
+void TextBox::ShowBuilt() {
+  if (!builder_.joinable() && built_ == nullptr && !build_error_) return;
+  // The old lines go first, while the new document may still be in the making:
+  // the view at the top as ever, and the box empty if the new lines failed.
+  clear();
+  if (builder_.joinable()) builder_.join();
+  std::unique_ptr<QTextDocument> doc(std::exchange(built_, nullptr));
+  if (const std::exception_ptr error = std::exchange(build_error_, nullptr)) std::rethrow_exception(error);
+  QTextDocument* old = document();
+  const bool own_old = old->parent() == this;  // else it is Qt's, which deletes it
+  doc->setParent(this);
+  setDocument(doc.release());
+  if (own_old) delete old;
+  WatchDocument();
+  ++revision_;
+  holds_one_empty_line_ = false;
+  last_block_ = QTextBlock();
+  last_block_number_ = -1;
 }
 
 void TextBox::Flush() {

@@ -13,11 +13,14 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 class QMimeData;
+class QTextDocument;
 
 namespace xray::gui {
 
@@ -42,6 +45,17 @@ class TextBox final : public QPlainTextEdit {
   // reaches the document immediately.
   void BeginBatch() { batching_ = true; }
   void EndBatch();
+  // EndBatch() in two steps, so that the window can draw its charts while a
+  // large result is put in: when the batch cleared the box and holds at least
+  // kBackgroundLines lines, StartEndBatch() builds a new document of them on
+  // another thread and FinishEndBatch() waits for it and shows it in place of
+  // the old one (document() changes then). Building a document costs about
+  // 2 us a line, so the two result boxes of a 230,000-row press are built side
+  // by side. Between the two calls the box must not be used.
+  void StartEndBatch();
+  void FinishEndBatch();
+  static constexpr std::size_t kBackgroundLines = 10000;
+  ~TextBox() override;
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;
@@ -56,6 +70,9 @@ class TextBox final : public QPlainTextEdit {
   // Lines of the document that still count (none once a held clear is pending).
   int DocumentLines() const;
   void Flush();
+  void WatchDocument();
+  // Waits for the document being built, if any, and shows it.
+  void ShowBuilt();
 
   std::uint64_t revision_ = 0;
   // A document always has one block, so an empty box and a box holding one
@@ -69,6 +86,12 @@ class TextBox final : public QPlainTextEdit {
   // where each starts: one conversion for all of them when they are shown.
   std::string held_text_;
   std::vector<std::size_t> held_starts_;
+
+  // The thread building a document between StartEndBatch() and
+  // FinishEndBatch(), and what it leaves: the document, or why it failed.
+  std::thread builder_;
+  QTextDocument* built_ = nullptr;
+  std::exception_ptr build_error_;
 
   // The block last read, so that reading a table row by row walks the
   // document instead of searching it for every line.
