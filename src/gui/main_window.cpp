@@ -325,7 +325,8 @@ void TForm1::RunEvent(const std::function<std::optional<std::string>()>& event,
   } catch (...) {
     // Form stops every error of a handler; nothing else here throws.
   }
-  // A large result box is built on another thread while the charts are drawn;
+  // A large result box is built on another thread while the handler computes
+  // and the charts are drawn;
   // every box ends its batch, even if drawing runs out of memory.
   bool drawn = false;
   try {

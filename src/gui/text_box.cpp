@@ -10,12 +10,18 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextDocumentLayout>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QThread>
+#include <condition_variable>
+#include <deque>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "window/window_services.h"
@@ -53,6 +59,106 @@ QString FirstLine(const QString& text) {
   return text;
 }
 
+// ---------------------------------------------------------------- DocumentBuilder
+
+// Builds a box's new document on a thread of its own from the lines sent to
+// it, set up as the box's: its font, tab stops, wrapping and margin, a
+// plain-text layout, and no undo steps for the lines.
+class DocumentBuilder {
+ public:
+  // Throws std::system_error when no thread can be had.
+  DocumentBuilder(const QTextDocument& like, QThread* gui_thread)
+      : font_(like.defaultFont()),
+        option_(like.defaultTextOption()),
+        margin_(like.documentMargin()),
+        gui_thread_(gui_thread),
+        thread_([this] { Run(); }) {}
+  DocumentBuilder(const DocumentBuilder&) = delete;
+  DocumentBuilder& operator=(const DocumentBuilder&) = delete;
+  ~DocumentBuilder() {
+    {
+      const std::lock_guard lock(mutex_);
+      cancelled_ = true;
+    }
+    wake_.notify_one();
+    if (thread_.joinable()) thread_.join();
+    delete doc_;
+  }
+
+  // Whole lines, each ended by "\n", in UTF-8.
+  void Send(std::string lines) {
+    {
+      const std::lock_guard lock(mutex_);
+      chunks_.push_back(std::move(lines));
+    }
+    wake_.notify_one();
+  }
+
+  // No more lines: waits for the document and hands it over, or throws what
+  // stopped it.
+  std::unique_ptr<QTextDocument> Take() {
+    {
+      const std::lock_guard lock(mutex_);
+      done_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+    if (error_) std::rethrow_exception(error_);
+    return std::unique_ptr<QTextDocument>(std::exchange(doc_, nullptr));
+  }
+
+ private:
+  void Run() {
+    try {
+      auto doc = std::make_unique<QTextDocument>();
+      doc->setDefaultFont(font_);
+      doc->setDefaultTextOption(option_);
+      doc->setDocumentMargin(margin_);
+      doc->setDocumentLayout(new QPlainTextDocumentLayout(doc.get()));
+      doc->setUndoRedoEnabled(false);
+      QTextCursor end(doc.get());
+      bool first = true;
+      for (;;) {
+        std::string lines;
+        {
+          std::unique_lock lock(mutex_);
+          wake_.wait(lock, [this] { return cancelled_ || done_ || !chunks_.empty(); });
+          if (cancelled_) return;
+          if (chunks_.empty()) break;
+          lines = std::move(chunks_.front());
+          chunks_.pop_front();
+        }
+        // The break before these lines, none after the last one.
+        QString text = QString::fromUtf8(lines.data(), static_cast<qsizetype>(lines.size() - 1));
+        if (!first) text.prepend(u'\n');
+        end.insertText(text);
+        first = false;
+      }
+      doc->setUndoRedoEnabled(true);
+      // Each line's layout object, which the view would otherwise create for
+      // every line on the window's thread when it takes the document.
+      for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) block.layout();
+      doc->moveToThread(gui_thread_);  // only its own thread may hand it over
+      doc_ = doc.release();
+    } catch (...) {
+      error_ = std::current_exception();
+    }
+  }
+
+  const QFont font_;
+  const QTextOption option_;
+  const qreal margin_;
+  QThread* const gui_thread_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<std::string> chunks_;
+  bool done_ = false;
+  bool cancelled_ = false;
+  QTextDocument* doc_ = nullptr;
+  std::exception_ptr error_;
+  std::thread thread_;  // last: starts once the rest is ready
+};
+
 // ---------------------------------------------------------------- TextBox
 
 TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent) {
@@ -64,10 +170,7 @@ TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent) {
   WatchDocument();
 }
 
-TextBox::~TextBox() {
-  if (builder_.joinable()) builder_.join();
-  delete built_;
-}
+TextBox::~TextBox() = default;
 
 void TextBox::WatchDocument() {
   connect(document(), &QTextDocument::contentsChanged, this, [this] {
@@ -118,6 +221,10 @@ std::string TextBox::Line(int i) const {
 }
 
 void TextBox::ClearLines() {
+  builder_.reset();
+  all_sent_ = false;
+  sent_lines_ = 0;
+  sent_bytes_ = 0;
   held_text_.clear();
   held_starts_.clear();
   held_clear_ = true;
@@ -139,7 +246,25 @@ void TextBox::AppendLine(std::string_view line) {
   }
   held_text_.append(line.substr(from)).push_back('\n');
   ++revision_;
-  if (!batching_) Flush();
+  if (!batching_) {
+    Flush();
+  } else if (held_clear_ && held_starts_.size() - sent_lines_ >= kBackgroundLines) {
+    SendHeld();
+  }
+}
+
+bool TextBox::SendHeld() {
+  if (!builder_) {
+    try {
+      builder_ = std::make_unique<DocumentBuilder>(*document(), thread());
+    } catch (const std::system_error&) {
+      return false;  // no thread to be had: the lines stay held for Flush()
+    }
+  }
+  if (sent_lines_ < held_starts_.size()) builder_->Send(held_text_.substr(sent_bytes_));
+  sent_lines_ = held_starts_.size();
+  sent_bytes_ = held_text_.size();
+  return true;
 }
 
 void TextBox::EndBatch() {
@@ -150,42 +275,16 @@ void TextBox::EndBatch() {
 void TextBox::StartEndBatch() {
   batching_ = false;
   ShowBuilt();  // one left by a press that stopped half-way
-  if (!held_clear_ || held_starts_.size() < kBackgroundLines) return;
-  // The new document is set up as the box's own: its font, tab stops, wrapping
-  // and margin, a plain-text layout, and no undo steps for the lines.
-  const QTextDocument* shown = document();
-  const QFont font = shown->defaultFont();
-  const QTextOption option = shown->defaultTextOption();
-  const qreal margin = shown->documentMargin();
-  auto text = std::make_shared<std::string>(std::exchange(held_text_, std::string()));
-  text->pop_back();  // the last line's break
-  held_starts_ = std::vector<std::size_t>();
-  held_clear_ = false;
-  QThread* gui_thread = thread();
-  const auto build = [this, text, font, option, margin, gui_thread] {
-    try {
-      auto doc = std::make_unique<QTextDocument>();
-      doc->setDefaultFont(font);
-      doc->setDefaultTextOption(option);
-      doc->setDocumentMargin(margin);
-      doc->setDocumentLayout(new QPlainTextDocumentLayout(doc.get()));
-      doc->setUndoRedoEnabled(false);
-      QTextCursor(doc.get()).insertText(QString::fromUtf8(text->data(), static_cast<qsizetype>(text->size())));
-      doc->setUndoRedoEnabled(true);
-      // Each line's layout object, which the view would otherwise create for
-      // every line on the window's thread when it takes the document.
-      for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) block.layout();
-      doc->moveToThread(gui_thread);  // only its own thread may hand it over
-      built_ = doc.release();
-    } catch (...) {
-      build_error_ = std::current_exception();
-    }
-  };
-  try {
-    builder_ = std::thread(build);
-  } catch (const std::system_error&) {
-    build();  // no thread to be had: built here, shown all the same
+  if (held_clear_ && held_starts_.size() >= kBackgroundLines && SendHeld()) {
+    all_sent_ = true;
+    held_clear_ = false;
+    held_text_ = std::string();
+    held_starts_ = std::vector<std::size_t>();
+  } else {
+    builder_.reset();
   }
+  sent_lines_ = 0;
+  sent_bytes_ = 0;
 }
 
 void TextBox::FinishEndBatch() {
@@ -195,18 +294,24 @@ void TextBox::FinishEndBatch() {
 }
 
 void TextBox::ShowBuilt() {
-  if (!builder_.joinable() && built_ == nullptr && !build_error_) return;
+  if (!all_sent_) return;
+  all_sent_ = false;
+  const std::unique_ptr<DocumentBuilder> builder = std::move(builder_);
   // The old lines go first, while the new document may still be in the making:
   // the view at the top as ever, and the box empty if the new lines failed.
   clear();
-  if (builder_.joinable()) builder_.join();
-  std::unique_ptr<QTextDocument> doc(std::exchange(built_, nullptr));
-  if (const std::exception_ptr error = std::exchange(build_error_, nullptr)) std::rethrow_exception(error);
+  std::unique_ptr<QTextDocument> doc = builder->Take();
   QTextDocument* old = document();
   const bool own_old = old->parent() == this;  // else it is Qt's, which deletes it
   doc->setParent(this);
   setDocument(doc.release());
   if (own_old) delete old;
+  // The cursor after the last line with the view at the top, as when the
+  // lines are inserted into the cleared box.
+  QTextCursor end(document());
+  end.movePosition(QTextCursor::End);
+  setTextCursor(end);
+  verticalScrollBar()->setValue(0);
   WatchDocument();
   ++revision_;
   holds_one_empty_line_ = false;

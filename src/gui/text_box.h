@@ -13,16 +13,16 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <cstdint>
-#include <exception>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 class QMimeData;
-class QTextDocument;
 
 namespace xray::gui {
+
+class DocumentBuilder;  // text_box.cpp
 
 class TextBox final : public QPlainTextEdit {
  public:
@@ -46,12 +46,12 @@ class TextBox final : public QPlainTextEdit {
   void BeginBatch() { batching_ = true; }
   void EndBatch();
   // EndBatch() in two steps, so that the window can draw its charts while a
-  // large result is put in: when the batch cleared the box and holds at least
-  // kBackgroundLines lines, StartEndBatch() builds a new document of them on
-  // another thread and FinishEndBatch() waits for it and shows it in place of
-  // the old one (document() changes then). Building a document costs about
-  // 2 us a line, so the two result boxes of a 230,000-row press are built side
-  // by side. Between the two calls the box must not be used.
+  // large result is put in: once a batch has cleared the box and holds
+  // kBackgroundLines lines, a new document of them is built on another thread,
+  // fed as the lines come, and FinishEndBatch() shows it in place of the old
+  // one (document() changes then). A document takes about 2 us a line, so the
+  // two result boxes of a 230,000-row press are built side by side while the
+  // handler still computes. Between the two calls the box must not be used.
   void StartEndBatch();
   void FinishEndBatch();
   static constexpr std::size_t kBackgroundLines = 10000;
@@ -71,7 +71,10 @@ class TextBox final : public QPlainTextEdit {
   int DocumentLines() const;
   void Flush();
   void WatchDocument();
-  // Waits for the document being built, if any, and shows it.
+  // Hands the held lines not yet sent to the document being built, starting
+  // it if need be; false if no thread can be had.
+  bool SendHeld();
+  // Waits for the document being built, if all its lines are sent, and shows it.
   void ShowBuilt();
 
   std::uint64_t revision_ = 0;
@@ -87,11 +90,12 @@ class TextBox final : public QPlainTextEdit {
   std::string held_text_;
   std::vector<std::size_t> held_starts_;
 
-  // The thread building a document between StartEndBatch() and
-  // FinishEndBatch(), and what it leaves: the document, or why it failed.
-  std::thread builder_;
-  QTextDocument* built_ = nullptr;
-  std::exception_ptr build_error_;
+  // The document being built from the held lines, the part of them sent so
+  // far, and whether all are sent (between StartEndBatch and FinishEndBatch).
+  std::unique_ptr<DocumentBuilder> builder_;
+  std::size_t sent_lines_ = 0;
+  std::size_t sent_bytes_ = 0;
+  bool all_sent_ = false;
 
   // The block last read, so that reading a table row by row walks the
   // document instead of searching it for every line.
