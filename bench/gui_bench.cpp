@@ -1,16 +1,20 @@
 // Benchmarks of the Qt window with a detector's large tables, as a person meets
 // them: paste a Wiener spectrum of 230,000 rows (5 MB) into its box, press
 // "DQE(u)" and wait until the boxes and charts are drawn. The same press by the
-// command line (the whole xraycalc-cli process) runs alongside for comparison;
-// on a busy machine compare processor times (process_cpu_ms for the command
-// line, the CPU column for the window).
+// command line (the whole xraycalc-cli process) runs alongside for comparison.
+// The result boxes of a large press are built on threads of their own, so the
+// CPU column counts the window's thread only: compare real times, on a quiet
+// machine (process_cpu_ms is the command line's processor time).
 //
 // Targets on a 2-core machine: the window's press within twice the command
 // line's time; a descending table at most three times an ascending one.
-// Measured: the press 1.8 s of CPU against the command line's 0.6-0.7 s, of
-// which Qt's text document takes 0.58 s per result box (BM_GuiResultBoxFill230k,
-// about 2.5 us a line); descending 1.0-1.2 times ascending; paste 0.65-0.72 s.
-// Before the boxes were filled at once: 26 s for the press, 58 s descending.
+// Measured: the press 1.2-1.5 s (0.75-1.0 s of it on the window's thread)
+// against the command line's 0.57-0.70 s, about 2 times; building one result
+// box's document takes 0.5-0.6 s (BM_GuiResultBoxFill230k, about 2.3 us a
+// line, 0.06 s of it on the window's thread); descending 1.0 times ascending;
+// paste 0.65-0.72 s. Before the boxes were built beside the handler: 1.6-1.7 s,
+// 2.6-2.9 times the command line; before they were filled at once: 26 s for
+// the press, 58 s descending.
 //
 // Runs without a screen: the program sets QT_QPA_PLATFORM=offscreen for itself
 // unless another platform is named.
@@ -90,8 +94,9 @@ void BM_GuiDqeWiener230k(benchmark::State& state) { PressDqe(state, 230000, fals
 void BM_GuiDqeWiener200kAscending(benchmark::State& state) { PressDqe(state, 200000, false); }
 void BM_GuiDqeWiener200kDescending(benchmark::State& state) { PressDqe(state, 200000, true); }
 
-// One result box filled with 230,000 rows as a press ends: held lines handed
-// to Qt's text document in one insertion. Two of these are most of the press.
+// One result box filled with 230,000 rows as a press ends: its new document is
+// built on another thread and shown in place of the old one. Two of these,
+// side by side, are most of the press.
 void BM_GuiResultBoxFill230k(benchmark::State& state) {
   Window w;
   std::vector<std::string> rows;

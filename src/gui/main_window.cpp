@@ -326,8 +326,8 @@ void TForm1::RunEvent(const std::function<std::optional<std::string>()>& event,
     // Form stops every error of a handler; nothing else here throws.
   }
   // A large result box is built on another thread while the handler computes
-  // and the charts are drawn;
-  // every box ends its batch, even if drawing runs out of memory.
+  // and the charts are drawn; every box ends its batch, even if drawing runs
+  // out of memory.
   bool drawn = false;
   try {
     for (TextBox* memo : memos_) memo->StartEndBatch();
