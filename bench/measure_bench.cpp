@@ -19,11 +19,11 @@ namespace {
 using namespace xray::measure;
 
 void BM_MtfOfEdge2048(benchmark::State& state) {
-  test::EdgeSpec spec;
-  spec.width = spec.height = 2048;
-  spec.tilt_deg = 3;
-  spec.sigma_px = 1;
-  const Image edge = test::EdgeImage(spec);
+  test::EdgeModel model;
+  model.width = model.height = 2048;
+  model.tilt_deg = 3;
+  model.sigma_px = 1;
+  const Image edge = test::EdgeImage(model);
   MtfOptions options;
   options.pitch_mm = 0.1;
   for (auto _ : state) benchmark::DoNotOptimize(MeasureMtf(edge, options));
@@ -34,10 +34,10 @@ void BM_NnpsOfTenFlats3072(benchmark::State& state) {
   constexpr int kSize = 3072;
   std::vector<std::vector<std::uint16_t>> flats;
   for (std::uint64_t seed = 1; seed <= 10; ++seed) {
-    test::FlatSpec spec;
-    spec.width = spec.height = kSize;
-    spec.seed = seed;
-    const Image image = test::FlatImage(spec);
+    test::FlatModel model;
+    model.width = model.height = kSize;
+    model.seed = seed;
+    const Image image = test::FlatImage(model);
     flats.emplace_back(image.pixels.begin(), image.pixels.end());
   }
   NnpsOptions options;

@@ -124,7 +124,7 @@ TEST(CliDqe, MeasuredTablesEqualThePrintedOnes) {
 TEST(CliMeasure, BadImagesAndOptionsEndWithOneLineAndStatus2) {
   const ScratchDir dir;
   std::ofstream(dir.Path("notes.txt")) << "not an image\n";
-  FlatSpec flat;
+  FlatModel flat;
   flat.width = flat.height = 256;
   WritePgm(dir.Path("flat.pgm"), FlatImage(flat));
   // A flat field with pixels half the size of the edge image's.

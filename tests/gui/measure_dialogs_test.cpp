@@ -143,11 +143,11 @@ void TestMeasureDialogs::mtfTableReplacesMemoMtf_data() {
   // The shipped edge on a film-like detector: value = gamma log10(quanta), at
   // the DQE page's start gamma.
   QVERIFY(scratch_.isValid());
-  mt::EdgeSpec spec;
-  spec.width = spec.height = 128;
-  spec.tilt_deg = mt::kShippedEdgeTiltDeg;
-  spec.sigma_px = mt::kShippedEdgeSigmaPx;
-  measure::Image log_edge = mt::EdgeImage(spec);
+  mt::EdgeModel model;
+  model.width = model.height = 128;
+  model.tilt_deg = mt::kShippedEdgeTiltDeg;
+  model.sigma_px = mt::kShippedEdgeSigmaPx;
+  measure::Image log_edge = mt::EdgeImage(model);
   mt::ToLogResponse(log_edge, measure::kDefaultGamma);
   const QString log_file = scratch_.filePath("edge-log.pgm");
   mt::WritePgm(log_file.toStdString(), log_edge);
@@ -264,14 +264,14 @@ void TestMeasureDialogs::wienerTableReplacesMemoWs() {
 // headerless file that holds a square image has that layout filled in.
 void TestMeasureDialogs::rawFileTakesItsLayoutFromTheDialog() {
   QVERIFY(scratch_.isValid());
-  mt::EdgeSpec spec;
-  spec.width = 128;
-  spec.height = 96;
+  mt::EdgeModel model;
+  model.width = 128;
+  model.height = 96;
   const QString with_header = scratch_.filePath("edge-128x96.raw");
-  mt::WriteRaw(with_header.toStdString(), mt::EdgeImage(spec), 64);
-  spec.height = 128;
+  mt::WriteRaw(with_header.toStdString(), mt::EdgeImage(model), 64);
+  model.height = 128;
   const QString square = scratch_.filePath("edge-square.raw");
-  mt::WriteRaw(square.toStdString(), mt::EdgeImage(spec));
+  mt::WriteRaw(square.toStdString(), mt::EdgeImage(model));
 
   Fixture f;
   MtfDialog d(*f.form);
@@ -375,7 +375,7 @@ void TestMeasureDialogs::unusableInputChangesNothing() {
   QVERIFY(scratch_.isValid());
   const auto path = [this](const char* name) { return scratch_.filePath(name); };
   QStringList files;
-  mt::EdgeSpec edge;
+  mt::EdgeModel edge;
   edge.width = edge.height = 128;
   if (setup == "text") {
     QFile text(path("notes.dcm"));
@@ -393,7 +393,7 @@ void TestMeasureDialogs::unusableInputChangesNothing() {
     mt::WriteTiff(path("edge-rgb.tif").toStdString(), mt::EdgeImage(edge), rgb);
     files << path("edge-rgb.tif");
   } else if (setup == "flat") {
-    mt::FlatSpec flat;
+    mt::FlatModel flat;
     flat.width = flat.height = 128;
     mt::WritePgm(path("flat.pgm").toStdString(), mt::FlatImage(flat));
     files << path("flat.pgm");
@@ -403,13 +403,13 @@ void TestMeasureDialogs::unusableInputChangesNothing() {
     mt::WritePgm(path(qPrintable(name)).toStdString(), mt::EdgeImage(edge));
     files << path(qPrintable(name));
   } else if (setup == "sizes") {
-    mt::FlatSpec flat;
+    mt::FlatModel flat;
     flat.width = flat.height = 320;
     flat.mean = 500;
     mt::WritePgm(path("flat320.pgm").toStdString(), mt::FlatImage(flat));
     files << Data("flat1.dcm") << path("flat320.pgm");
   } else if (setup == "flat+pgm8") {
-    mt::FlatSpec flat;
+    mt::FlatModel flat;
     flat.width = flat.height = 256;
     flat.mean = 100;
     flat.sigma = 10;

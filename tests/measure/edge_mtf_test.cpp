@@ -25,8 +25,8 @@ MtfOptions Pitch(double mm = kPitch) {
 // A tall region across a vertical edge (or a wide one across a horizontal edge):
 // many lines along the edge keep the noise low; the width across only needs
 // to hold the LSF window and the edge's drift.
-EdgeSpec Edge(double tilt, double sigma, bool along_columns = true) {
-  EdgeSpec s;
+EdgeModel Edge(double tilt, double sigma, bool along_columns = true) {
+  EdgeModel s;
   s.tilt_deg = tilt;
   s.sigma_px = sigma;
   s.along_columns = along_columns;
@@ -78,7 +78,7 @@ TEST(EdgeMtf, OrientationSignAndRegionDoNotMatter) {
   for (const Variant& v : {Variant{"along the rows", false, false, 3}, Variant{"falling", true, true, 3},
                            Variant{"tilted the other way", true, false, -3},
                            Variant{"along the rows, falling, other way", false, true, -4}}) {
-    EdgeSpec s = Edge(v.tilt, 1.0, v.along_columns);
+    EdgeModel s = Edge(v.tilt, 1.0, v.along_columns);
     s.falling = v.falling;
     const MtfResult r = MeasureMtf(EdgeImage(s), Pitch());
     EXPECT_EQ(r.edge.along_columns, v.along_columns) << v.what;
@@ -88,7 +88,7 @@ TEST(EdgeMtf, OrientationSignAndRegionDoNotMatter) {
 
   // A region around the edge of a wider image with a second, untilted edge
   // outside the region that would otherwise spoil it.
-  EdgeSpec s = Edge(3, 1.0);
+  EdgeModel s = Edge(3, 1.0);
   s.width = 320;
   Image image = EdgeImage(s);
   for (int y = 0; y < image.height; ++y) {
@@ -147,16 +147,16 @@ TEST(EdgeMtf, PitchFromTheImageOrGiven) {
 }
 
 TEST(EdgeMtf, ImagesWithoutAUsableEdgeAreRefusedWithTheReason) {
-  FlatSpec flat;
+  FlatModel flat;
   flat.width = 160;
   flat.height = 256;
-  EdgeSpec short_edge = Edge(1.2, 1.0);
+  EdgeModel short_edge = Edge(1.2, 1.0);
   short_edge.height = 24;
-  EdgeSpec off_centre = Edge(3, 1.0);
+  EdgeModel off_centre = Edge(3, 1.0);
   off_centre.width = 400;
   // Steep edges in a square, so that every row still crosses them.
   auto square = [](double tilt) {
-    EdgeSpec s = Edge(tilt, 1.0);
+    EdgeModel s = Edge(tilt, 1.0);
     s.width = s.height = 256;
     return s;
   };
@@ -188,9 +188,9 @@ TEST(EdgeMtf, ImagesWithoutAUsableEdgeAreRefusedWithTheReason) {
 
 // A bright line (a wire, say) is not a step, though every row finds it.
 TEST(EdgeMtf, ALineIsNotAnEdge) {
-  EdgeSpec rising = Edge(3, 1.0);
+  EdgeModel rising = Edge(3, 1.0);
   rising.poisson = false;
-  EdgeSpec falling = rising;
+  EdgeModel falling = rising;
   falling.falling = true;
   Image line = EdgeImage(rising);
   const Image back = EdgeImage(falling);

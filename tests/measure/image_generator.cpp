@@ -93,7 +93,7 @@ long long Random::Poisson(double mean) {
   }
 }
 
-Image EdgeImage(const EdgeSpec& s) {
+Image EdgeImage(const EdgeModel& s) {
   Image image = Blank(s.width, s.height);
   Random random(s.seed);
   const double t = s.tilt_deg * kPi / 180;
@@ -132,11 +132,11 @@ double EdgeMtf(double f, double sigma_px, double tilt_deg) {
          std::fabs(Sinc(f * std::cos(t)) * Sinc(f * std::sin(t)));
 }
 
-Image FlatImage(const FlatSpec& s) {
+Image FlatImage(const FlatModel& s) {
   Image image = Blank(s.width, s.height);
   Random random(s.seed);
   std::vector<double> noise;
-  if (s.noise == FlatSpec::Noise::kFiltered) {
+  if (s.noise == FlatModel::Noise::kFiltered) {
     // White noise on a border wide enough that every output pixel sees a full kernel.
     const std::vector<double> g = GaussianKernel(s.filter_sigma_px);
     const int r = static_cast<int>(g.size() / 2);
@@ -169,9 +169,9 @@ Image FlatImage(const FlatSpec& s) {
       const double mean = s.mean * shape;
       double value = 0;
       switch (s.noise) {
-        case FlatSpec::Noise::kWhite: value = mean + s.sigma * random.Gaussian(); break;
-        case FlatSpec::Noise::kPoisson: value = static_cast<double>(random.Poisson(mean)); break;
-        case FlatSpec::Noise::kFiltered: value = mean + noise[static_cast<std::size_t>(y) * s.width + x]; break;
+        case FlatModel::Noise::kWhite: value = mean + s.sigma * random.Gaussian(); break;
+        case FlatModel::Noise::kPoisson: value = static_cast<double>(random.Poisson(mean)); break;
+        case FlatModel::Noise::kFiltered: value = mean + noise[static_cast<std::size_t>(y) * s.width + x]; break;
       }
       image.pixels[static_cast<std::size_t>(y) * s.width + x] = Clamp16(value);
     }
@@ -179,7 +179,7 @@ Image FlatImage(const FlatSpec& s) {
   return image;
 }
 
-double FilterGain(double f, const FlatSpec& s) {
+double FilterGain(double f, const FlatModel& s) {
   const double h = s.white_part + std::exp(-2 * kPi * kPi * s.filter_sigma_px * s.filter_sigma_px * f * f);
   return h * h;
 }

@@ -32,7 +32,7 @@ class Random {
 // The edge passes through the image centre, tilted tilt_deg from the columns
 // (along_columns) or the rows, positive as the measurement reports it; the
 // bright side is to the right (below) unless falling.
-struct EdgeSpec {
+struct EdgeModel {
   int width = 256;
   int height = 256;
   double tilt_deg = 3;
@@ -44,7 +44,7 @@ struct EdgeSpec {
   bool poisson = true;
   std::uint64_t seed = 1;
 };
-Image EdgeImage(const EdgeSpec& spec);
+Image EdgeImage(const EdgeModel& model);
 
 // The presampled MTF of that edge along its normal at f cycles/pixel: the
 // Gaussian's exp(-2 pi^2 sigma^2 f^2) times the square pixel's aperture seen
@@ -60,7 +60,7 @@ double EdgeMtf(double f, double sigma_px, double tilt_deg);
 //              truncated at 6 sigma): NNPS = sigma^2 a^2 / mean^2 |H(f)|^2, FilterGain.
 // Background: 1 + tilt (x + y) / 2 - curve (x^2 + y^2) / 2 with x, y from -1 to
 // 1 across the image, times (1 + heel exp(2 x) / e^2), a term no quadratic fits.
-struct FlatSpec {
+struct FlatModel {
   enum class Noise { kWhite, kPoisson, kFiltered };
   int width = 512;
   int height = 512;
@@ -74,10 +74,10 @@ struct FlatSpec {
   double heel = 0;
   std::uint64_t seed = 1;
 };
-Image FlatImage(const FlatSpec& spec);
+Image FlatImage(const FlatModel& model);
 
 // |H(f)|^2 of the kFiltered noise at the radial frequency f cycles/pixel.
-double FilterGain(double f, const FlatSpec& spec);
+double FilterGain(double f, const FlatModel& model);
 
 // Values mapped through the logarithmic response value = gamma log10(value),
 // rounded to whole numbers.

@@ -31,7 +31,7 @@ Row Split(const std::string& line) {
 }
 
 MtfResult Mtf(double sigma) {
-  EdgeSpec edge;
+  EdgeModel edge;
   edge.width = 160;
   edge.height = 512;
   edge.sigma_px = sigma;
@@ -43,8 +43,8 @@ MtfResult Mtf(double sigma) {
 NnpsResult PoissonNnps(int images) {
   NnpsAccumulator acc(NnpsOptions{std::nullopt, Response{}, kPitch, NnpsAxis::kHorizontal});
   for (int i = 0; i < images; ++i) {
-    FlatSpec flat;
-    flat.noise = FlatSpec::Noise::kPoisson;
+    FlatModel flat;
+    flat.noise = FlatModel::Noise::kPoisson;
     flat.mean = kQuanta;
     flat.seed = 100 + static_cast<std::uint64_t>(i);
     acc.Add(FlatImage(flat));

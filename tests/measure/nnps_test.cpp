@@ -25,8 +25,8 @@ NnpsOptions Options(NnpsAxis axis = NnpsAxis::kBoth) {
   return o;
 }
 
-FlatSpec Flat(FlatSpec::Noise noise, int size = 768, std::uint64_t seed = 1) {
-  FlatSpec s;
+FlatModel Flat(FlatModel::Noise noise, int size = 768, std::uint64_t seed = 1) {
+  FlatModel s;
   s.width = s.height = size;
   s.noise = noise;
   s.seed = seed;
@@ -42,15 +42,15 @@ double Average(const std::vector<double>& v) { return std::accumulate(v.begin(),
 TEST(Nnps, WhiteNoiseAndPoissonQuantaAreFlatAtTheirKnownLevel) {
   struct Case {
     std::string what;
-    FlatSpec spec;
+    FlatModel model;
     double truth;  // mm^2
   };
-  FlatSpec white = Flat(FlatSpec::Noise::kWhite);
-  FlatSpec quanta = Flat(FlatSpec::Noise::kPoisson);
+  FlatModel white = Flat(FlatModel::Noise::kWhite);
+  FlatModel quanta = Flat(FlatModel::Noise::kPoisson);
   quanta.mean = 10000;
   for (const Case& c : {Case{"white", white, white.sigma * white.sigma * kPitch * kPitch / (white.mean * white.mean)},
                         Case{"Poisson", quanta, kPitch * kPitch / quanta.mean}}) {
-    const NnpsResult r = MeasureNnps({FlatImage(c.spec)}, Options());
+    const NnpsResult r = MeasureNnps({FlatImage(c.model)}, Options());
     ASSERT_EQ(r.frequency.size(), static_cast<std::size_t>(kNnpsBins)) << c.what;
     EXPECT_EQ(r.squares, 25) << c.what;  // 5 x 5 squares of 256 at steps of 128 in 768
     EXPECT_NEAR(Average(r.nnps), c.truth, 0.05 * c.truth) << c.what;
@@ -69,8 +69,8 @@ TEST(Nnps, WhiteNoiseAndPoissonQuantaAreFlatAtTheirKnownLevel) {
 }
 
 TEST(Nnps, FilteredNoiseFollowsTheFilterWithin10Percent) {
-  const FlatSpec spec = Flat(FlatSpec::Noise::kFiltered, 1024);
-  const Image image = FlatImage(spec);
+  const FlatModel model = Flat(FlatModel::Noise::kFiltered, 1024);
+  const Image image = FlatImage(model);
   const NnpsResult r = MeasureNnps({image}, Options());
   const double mean = MeanOf(image);
   const double nyquist = 1 / (2 * kPitch);
@@ -78,7 +78,7 @@ TEST(Nnps, FilteredNoiseFollowsTheFilterWithin10Percent) {
   for (std::size_t i = 0; i < r.frequency.size(); ++i) {
     const double f = r.frequency[i];
     if (f < 0.05 * nyquist || f > 0.9 * nyquist) continue;
-    const double truth = spec.sigma * spec.sigma * kPitch * kPitch / (mean * mean) * FilterGain(f * kPitch, spec);
+    const double truth = model.sigma * model.sigma * kPitch * kPitch / (mean * mean) * FilterGain(f * kPitch, model);
     EXPECT_NEAR(r.nnps[i], truth, 0.10 * truth) << "at " << f << " c/mm";
     ++checked;
   }
@@ -90,8 +90,8 @@ TEST(Nnps, FilteredNoiseFollowsTheFilterWithin10Percent) {
 // exponential heel of 0.2 %), add less than 10 % at low frequencies to the
 // spectrum of the very same noise on a level background.
 TEST(Nnps, TiltedAndCurvedBackgroundAddsNoExcessAtLowFrequencies) {
-  const FlatSpec level = Flat(FlatSpec::Noise::kWhite, 768, 9);
-  FlatSpec shaded = level;
+  const FlatModel level = Flat(FlatModel::Noise::kWhite, 768, 9);
+  FlatModel shaded = level;
   shaded.tilt = 0.2;
   shaded.curve = 0.1;
   shaded.heel = 0.002;
@@ -112,9 +112,9 @@ TEST(Nnps, TiltedAndCurvedBackgroundAddsNoExcessAtLowFrequencies) {
 // On the DQE page's scale a linear and a logarithmic detector that see the same
 // quanta give the same W(u): (gamma log10 e)^2 a^2 / q for Poisson quanta q.
 TEST(Nnps, LinearAndLogarithmicDataGiveTheSameWienerSpectrum) {
-  FlatSpec spec = Flat(FlatSpec::Noise::kPoisson, 512, 4);
-  spec.mean = 10000;
-  Image linear = FlatImage(spec);
+  FlatModel model = Flat(FlatModel::Noise::kPoisson, 512, 4);
+  model.mean = 10000;
+  Image linear = FlatImage(model);
   Image logarithmic = linear;
   ToLinearResponse(linear, 4, 100);
   ToLogResponse(logarithmic, kDefaultGamma);
@@ -124,10 +124,10 @@ TEST(Nnps, LinearAndLogarithmicDataGiveTheSameWienerSpectrum) {
   const NnpsResult a = MeasureNnps({linear}, lin);
   const NnpsResult b = MeasureNnps({logarithmic}, log);
   const double scale = kDefaultGamma * kLog10E;
-  const double truth = scale * scale * kPitch * kPitch / spec.mean;
+  const double truth = scale * scale * kPitch * kPitch / model.mean;
   EXPECT_NEAR(Average(a.wiener), truth, 0.05 * truth);
   EXPECT_NEAR(Average(b.wiener), truth, 0.05 * truth);
-  EXPECT_NEAR(a.means[0], 4 * spec.mean, 0.001 * 4 * spec.mean);  // above the dark offset
+  EXPECT_NEAR(a.means[0], 4 * model.mean, 0.001 * 4 * model.mean);  // above the dark offset
   // Another gamma scales the linear detector's W(u) with its square.
   lin.response.gamma = 2 * kDefaultGamma;
   EXPECT_NEAR(Average(MeasureNnps({linear}, lin).wiener), 4 * truth, 0.05 * 4 * truth);
@@ -137,7 +137,7 @@ TEST(Nnps, LinearAndLogarithmicDataGiveTheSameWienerSpectrum) {
 // neighbour, |H(u)|^2 = cos^2(pi u)) vanishes at the horizontal Nyquist
 // frequency and stays white along the columns.
 TEST(Nnps, AxesAreMeasuredSeparately) {
-  Image image = FlatImage(Flat(FlatSpec::Noise::kWhite, 512, 6));
+  Image image = FlatImage(Flat(FlatModel::Noise::kWhite, 512, 6));
   for (int y = 0; y < image.height; ++y) {
     for (int x = 0; x + 1 < image.width; ++x) {
       double& p = image.pixels[static_cast<std::size_t>(y) * image.width + x];
@@ -156,12 +156,12 @@ TEST(Nnps, AxesAreMeasuredSeparately) {
 // Several images average; one that does not fit is refused and leaves the
 // accumulator as it was.
 TEST(Nnps, ImagesAverageAndAMisfitChangesNothing) {
-  const Image a = FlatImage(Flat(FlatSpec::Noise::kWhite, 512, 1));
-  const Image b = FlatImage(Flat(FlatSpec::Noise::kWhite, 512, 2));
+  const Image a = FlatImage(Flat(FlatModel::Noise::kWhite, 512, 1));
+  const Image b = FlatImage(Flat(FlatModel::Noise::kWhite, 512, 2));
   NnpsAccumulator acc(Options());
   acc.Add(a);
   const NnpsResult one = acc.Result();
-  EXPECT_THROW(acc.Add(FlatImage(Flat(FlatSpec::Noise::kWhite, 384, 3))), MeasureError);
+  EXPECT_THROW(acc.Add(FlatImage(Flat(FlatModel::Noise::kWhite, 384, 3))), MeasureError);
   EXPECT_EQ(acc.images(), 1);
   EXPECT_EQ(acc.Result().nnps, one.nnps);
   acc.Add(b);
@@ -175,7 +175,7 @@ TEST(Nnps, ImagesAverageAndAMisfitChangesNothing) {
 }
 
 TEST(Nnps, BadInputIsRefusedWithTheReason) {
-  const Image flat = FlatImage(Flat(FlatSpec::Noise::kWhite, 512, 1));
+  const Image flat = FlatImage(Flat(FlatModel::Noise::kWhite, 512, 1));
   Image other_pitch = flat;
   other_pitch.pitch_x_mm = other_pitch.pitch_y_mm = 0.2;
   Image with_pitch = flat;
@@ -194,7 +194,7 @@ TEST(Nnps, BadInputIsRefusedWithTheReason) {
   bad_gamma.response.gamma = 0;
   const std::vector<Bad> cases = {
       {"no images", {}, Options(), msg::kNoImages},
-      {"sizes differ", {flat, FlatImage(Flat(FlatSpec::Noise::kWhite, 640, 2))}, Options(), msg::kSizesDiffer},
+      {"sizes differ", {flat, FlatImage(Flat(FlatModel::Noise::kWhite, 640, 2))}, Options(), msg::kSizesDiffer},
       {"region outside", {flat}, outside, msg::kRegionOutside},
       {"region too small", {flat}, small, msg::kFlatRegionTooSmall},
       {"mean below the dark offset", {flat}, dark, msg::kMeanNotAboveOffset},

@@ -8,7 +8,7 @@ namespace xray::measure::test {
 std::vector<ShippedImage> ShippedImages() {
   // A 3-degree edge of an ideal counting detector behind a Gaussian blur of
   // 0.5 pixel, 10,000 quanta on the bright side and 1,000 behind the edge.
-  EdgeSpec edge;
+  EdgeModel edge;
   edge.width = 128;
   edge.height = 128;
   edge.tilt_deg = kShippedEdgeTiltDeg;
@@ -19,13 +19,13 @@ std::vector<ShippedImage> ShippedImages() {
 
   // Flat fields of the same detector: white Poisson noise.
   auto flat = [](std::uint64_t seed) {
-    FlatSpec spec;
-    spec.width = 256;
-    spec.height = 256;
-    spec.mean = kShippedFlatQuanta;
-    spec.noise = FlatSpec::Noise::kPoisson;
-    spec.seed = seed;
-    Image image = FlatImage(spec);
+    FlatModel model;
+    model.width = 256;
+    model.height = 256;
+    model.mean = kShippedFlatQuanta;
+    model.noise = FlatModel::Noise::kPoisson;
+    model.seed = seed;
+    Image image = FlatImage(model);
     ToLinearResponse(image, kShippedGain, kShippedDarkOffset);
     return image;
   };
