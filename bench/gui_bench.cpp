@@ -26,15 +26,12 @@
 #include <QClipboard>
 #include <QFile>
 #include <QTemporaryDir>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "cli_process.h"
 #include "gui/main_window.h"
 #include "numeric/number_text.h"
 
@@ -145,36 +142,7 @@ void BM_CliDqeWiener230k(benchmark::State& state) {
     return;
   }
   file.close();
-  const std::string exe = XRAYCALC_CLI;
-  std::string table_arg = "MemoWS=" + path.toStdString();
-  char arg0[] = "xraycalc-cli", arg1[] = "dqe", arg2[] = "--fluence", arg3[] = "250000", arg4[] = "--table";
-  char* argv[] = {arg0, arg1, arg2, arg3, arg4, table_arg.data(), nullptr};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  // The processor time of the processes, for a machine busy with other work.
-  const auto children_cpu_ms = [] {
-    rusage use{};
-    getrusage(RUSAGE_CHILDREN, &use);
-    return (use.ru_utime.tv_sec + use.ru_stime.tv_sec) * 1e3 + (use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e3;
-  };
-  const double cpu_before = children_cpu_ms();
-  for (auto _ : state) {
-    pid_t pid = 0;
-    if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, environ) != 0) {
-      state.SkipWithError("cannot start xraycalc-cli");
-      break;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      state.SkipWithError("xraycalc-cli dqe failed");
-      break;
-    }
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  state.counters["process_cpu_ms"] =
-      benchmark::Counter((children_cpu_ms() - cpu_before) / static_cast<double>(state.iterations()));
+  xray::bench::TimeCliRuns(state, XRAYCALC_CLI, {"dqe", "--fluence", "250000", "--table", "MemoWS=" + path.toStdString()});
 }
 BENCHMARK(BM_CliDqeWiener230k)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 #endif

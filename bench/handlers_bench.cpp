@@ -4,12 +4,10 @@
 // line's spectrum, as a whole process, <= 50 ms.
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <string>
 
+#include "cli_process.h"
 #include "form/headless_window.h"
 #include "numeric/number_text.h"
 
@@ -97,27 +95,7 @@ BENCHMARK(BM_DqeWiener200kDescending)->Unit(benchmark::kMillisecond);
 #ifdef XRAYCALC_CLI
 // The whole command-line process: start, "Spectl" at the default 80 kV, print.
 void BM_CliSpectrumProcess(benchmark::State& state) {
-  const std::string exe = XRAYCALC_CLI;
-  char arg0[] = "xraycalc-cli";
-  char arg1[] = "spectrum";
-  char* argv[] = {arg0, arg1, nullptr};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  for (auto _ : state) {
-    pid_t pid = 0;
-    if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, environ) != 0) {
-      state.SkipWithError("cannot start xraycalc-cli");
-      break;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      state.SkipWithError("xraycalc-cli spectrum failed");
-      break;
-    }
-  }
-  posix_spawn_file_actions_destroy(&actions);
+  xray::bench::TimeCliRuns(state, XRAYCALC_CLI, {"spectrum"});
 }
 BENCHMARK(BM_CliSpectrumProcess)->Unit(benchmark::kMillisecond);
 #endif
